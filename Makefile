@@ -1,0 +1,45 @@
+# The two commands of the README:
+#   make run    sets up, builds and starts Sondrel
+#   make test   sets up, builds and runs every test (normal build, then ASan+UBSan build)
+JOBS ?= $(shell nproc)
+BUILD ?= build
+ASAN_BUILD ?= build-asan
+
+.PHONY: run test setup build build-asan unit asan fuzz bench clean
+
+setup:
+	@./scripts/setup.sh
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: setup $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./scripts/run-sondrel.sh $(BUILD)/src/sondrel
+
+unit: build
+	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
+
+$(ASAN_BUILD)/build.ninja:
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSONDREL_SANITIZE=ON
+
+build-asan: setup $(ASAN_BUILD)/build.ninja
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+asan: build-asan
+	cd $(ASAN_BUILD) && ctest -j $(JOBS) --output-on-failure
+
+test: unit asan
+
+fuzz: setup
+	./scripts/run-fuzz.sh $(FUZZ_SECONDS)
+
+bench: setup
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSONDREL_BENCH=ON -DSONDREL_TESTS=OFF
+	cmake --build build-bench -j $(JOBS)
+	./scripts/run-bench.sh build-bench
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz build-bench

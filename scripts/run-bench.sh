@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Runs every benchmark program of a build folder in turn.
+set -euo pipefail
+BUILD="${1:-build-bench}"
+shopt -s nullglob
+for b in "$BUILD"/bench/bench_*; do
+  [ -x "$b" ] || continue
+  echo "== $(basename "$b")"
+  "$b"
+done
