@@ -2,8 +2,12 @@
 // window (or the command-line front end) and reached by the engine only.
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include "decode/source_opener.h"
 #include "engine/file_item.h"
+#include "platform/paths.h"
 
 namespace sondrel {
 
@@ -26,6 +30,9 @@ struct EngineState {
   int mergeChannels = 0;
   int sequenceNumber = 0;       // 1-based position in the run
   const FileItem* currentItem = nullptr;
+  // The documents folder that target naming falls back to (created when
+  // missing; empty when there is none). Tests put a folder of their own here.
+  std::function<std::string()> documentsFolder = DocumentsFolder;
 };
 
 }  // namespace sondrel
