@@ -13,6 +13,7 @@
 #include "decode/decoder.h"
 #include "encode/encoder.h"
 #include "encode/format_catalogue.h"
+#include "engine/channel_wiring.h"
 #include "engine/engine_state.h"
 #include "engine/settings.h"
 #include "platform/frontend.h"
@@ -49,27 +50,30 @@ std::unique_ptr<Decoder> OpenForPass(EngineState& state, const FileItem& source,
 // the FFmpeg-retry flag is cleared and the note says so.
 bool SkipCoversFile(EngineState& state, const ConvertSettings& settings, Decoder& decoder);
 
-// The parameters of one file's samples on their way to the encoder.
-struct ChannelPlan {
+// The rates of one file's samples on their way to the encoder and the
+// planes' wiring between decoder, resampler and encoder.
+struct StreamPlan {
   int srcRate = 0;
-  int srcChannels = 0;  // 1 when one channel is picked
   int targetRate = 0;
-  int targetChannels = 0;
-  bool resample = false;
-  bool pickOneChannel = false;
-  int monoType = 0;
+  ChannelPlan channels;  // sourceChannels: the decoder's output channels
 };
 
-// The FFmpeg family's rate, channels and bit rate for a source of
-// (srcRate, srcChannels) and the format's codec entry, automatic or from the
-// format's settings; sets resample and pickOneChannel.
+// The FFmpeg family's parameters for a source of (srcRate, srcChannels) and
+// the format's codec entry, automatic or from the format's settings.
 struct FfmpegParameters {
-  ChannelPlan plan;
+  StreamPlan plan;
+  int encoderChannels = 0;  // for SetChannels
   int bitRate = 0;
 };
 FfmpegParameters ChooseFfmpegParameters(const FormatRow& format, const CodecEntry& entry,
                                         const ConvertSettings& settings, int srcRate,
                                         int srcChannels);
+
+// The plan for feeding a source of (srcRate, srcChannels) to a fixed target
+// rate and channel count (resampling when the rates differ or two channels
+// are averaged into one).
+StreamPlan PlanForTarget(const ConvertSettings& settings, int srcRate, int srcChannels,
+                         int targetRate, int targetChannels);
 
 // The gain of a file; 0 when none applies. Sets the state's appliedGain.
 float ChooseGain(EngineState& state, const ConvertSettings& settings);
@@ -81,7 +85,7 @@ enum class PassEnd { Done, Empty, Cancelled, WriteFailed };
 // channel mapping and gain into `encoder`, with the progress texts
 // "[%d%%] Converting %s..." of the current item.
 PassEnd MoveBlocks(EngineState& state, const ConvertSettings& settings, Decoder& decoder,
-                   Encoder& encoder, const ChannelPlan& plan, float gain, int sourceType,
+                   Encoder& encoder, const StreamPlan& plan, float gain, int sourceType,
                    ProgressWindow& progress);
 
 // Deletes a partial or failed output, never a source: nothing happens when
