@@ -9,6 +9,7 @@
 #include "engine/encoder_parameters.h"
 #include "engine/merge_run.h"
 #include "engine/pass_progress.h"
+#include "engine/render_rate.h"
 #include "engine/run_steps.h"
 #include "engine/target_naming.h"
 #include "engine/wav_info_fallback.h"
@@ -73,7 +74,7 @@ void ConvertEach(EngineState& state, const ConvertSettings& settings, const Form
   run::ItemHandler handler;
   handler.lowerName = run::FormatName(*format);
   handler.prepare = [&](FileItem& item, std::string& status) {
-    return PrepareTarget(settings, item, *format, status);
+    return PrepareTarget(state, item, *format, settings, status);
   };
   handler.convert = [&](FileItem& source, ProgressWindow& window, int& hasAudio) {
     return ConvertFile(state, settings, source, *format, window, hasAudio);
@@ -204,7 +205,7 @@ std::unique_ptr<Encoder> MakeFileEncoder(EngineState& state, const ConvertSettin
 
 bool ConvertFile(EngineState& state, const ConvertSettings& settings, FileItem& source,
                  const FormatRow& format, ProgressWindow& progress, int& hasAudio) {
-  const int renderRate = run::RenderRate(format, settings);
+  const int renderRate = RenderRate(format, settings);
   std::unique_ptr<Decoder> decoder = run::OpenForPass(state, source, renderRate, hasAudio);
   if (!decoder) return false;
   const int srcRate = decoder->GetSampleRate();

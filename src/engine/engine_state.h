@@ -4,12 +4,14 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "decode/source_opener.h"
 #include "encode/wma_formats.h"
 #include "encode/writer_factories.h"
 #include "engine/file_item.h"
 #include "platform/mediaruntime/media_runtime.h"
+#include "platform/paths.h"
 
 namespace sondrel {
 
@@ -46,6 +48,9 @@ struct EngineState {
   // The Windows Media runtime, as the run's start checks it.
   std::function<int()> loadMediaRuntime = LoadWindowsMediaRuntime;
   std::function<int()> isMediaRuntimeLoaded = IsWindowsMediaRuntimeLoaded;
+  // The documents folder that target naming falls back to (created when
+  // missing; empty when there is none). Tests put a folder of their own here.
+  std::function<std::string()> documentsFolder = DocumentsFolder;
 };
 
 }  // namespace sondrel

@@ -7,6 +7,7 @@
 #include "encode/wma_formats.h"
 #include "engine/encoder_parameters.h"
 #include "engine/pass_progress.h"
+#include "engine/render_rate.h"
 #include "engine/run_steps.h"
 #include "engine/target_naming.h"
 
@@ -182,7 +183,7 @@ std::unique_ptr<Encoder> OpenMergeEncoder(EngineState& state, const ConvertSetti
 bool AppendFile(EngineState& state, const ConvertSettings& settings, FileItem& source,
                 Encoder& encoder, const FormatRow& format, ProgressWindow& progress,
                 int& hasAudio) {
-  const int renderRate = run::RenderRate(format, settings);
+  const int renderRate = RenderRate(format, settings);
   std::unique_ptr<Decoder> decoder = run::OpenForPass(state, source, renderRate, hasAudio);
   if (!decoder) return false;
   const int srcRate = decoder->GetSampleRate();

@@ -14,6 +14,7 @@
 #include "engine/gain.h"
 #include "engine/pass_progress.h"
 #include "engine/preprocess_dts.h"
+#include "engine/render_rate.h"
 #include "engine/resampler.h"
 #include "engine/scan_peaks.h"
 #include "engine/target_naming.h"
@@ -57,13 +58,6 @@ std::string Format(const char* pattern, const std::string& text) {
 }
 
 }  // namespace
-
-int RenderRate(const FormatRow& format, const ConvertSettings& settings) {
-  if (format.id == kFormatAmr) return settings.AMRType != 0 ? 16000 : 8000;
-  if (format.id == kFormatAwb) return 16000;
-  if (format.AutoEncParam) return 44100;
-  return format.SampleRate < 1 ? 44100 : format.SampleRate;
-}
 
 std::string FormatName(const FormatRow& format) {
   if (!format.displayName.empty()) return format.displayName;
@@ -201,8 +195,7 @@ PassEnd MoveBlocks(EngineState& state, const ConvertSettings& settings, Decoder&
   }
 
   TrimWindow trim;
-  trim.Setup(plan.srcRate, settings.EnableSkipLength != 0, settings.SkipLength,
-             settings.EnableConvertLength != 0, settings.ConvertLength);
+  trim.Setup(decoder, settings);
 
   const std::string name =
       FileNameOf(state.currentItem ? state.currentItem->sourcePath : std::string());

@@ -27,9 +27,6 @@ extern const char* const kWriteFailedNote;
 // The note of a source that no longer exists when its turn comes.
 extern const char* const kSourceMissingNote;
 
-// The rate at which synthesised sources are rendered for a format.
-int RenderRate(const FormatRow& format, const ConvertSettings& settings);
-
 // The format's name in the progress texts: its display name, or its
 // extension in upper case.
 std::string FormatName(const FormatRow& format);

@@ -5,6 +5,7 @@
 
 #include "decode/source_type.h"
 #include "engine/pass_progress.h"
+#include "engine/render_rate.h"
 
 namespace sondrel {
 
@@ -62,6 +63,13 @@ bool ScanPeaks(EngineState& state, const FileItem& source, int renderRate, Progr
   }
   bar.Finish();
   return true;
+}
+
+bool ScanPeaks(EngineState& state, const FileItem& source, const FormatRow& format,
+               const ConvertSettings& settings, ProgressWindow& progress, int& hasAudio,
+               int& lowest, int& highest) {
+  return ScanPeaks(state, source, RenderRate(format, settings), progress, hasAudio, lowest,
+                   highest);
 }
 
 }  // namespace sondrel

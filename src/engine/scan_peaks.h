@@ -7,6 +7,9 @@
 
 namespace sondrel {
 
+struct ConvertSettings;
+struct FormatRow;
+
 // Opens `source` as the conversion does (at `renderRate`) and scans every
 // sample of every channel; trimming, channel mapping and resampling do not
 // apply. Shows "[n%] Normalizing <name>..." with the current item's file name

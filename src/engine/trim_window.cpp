@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "decode/decoder.h"
+#include "engine/settings.h"
+
 namespace sondrel {
 
 int64_t TrimWindow::FramesFor(int sampleRate, int milliseconds) {
@@ -19,6 +22,11 @@ void TrimWindow::Setup(int sampleRate, bool enableSkip, int skipMilliseconds, bo
   m_skipRemaining = m_skipActive ? FramesFor(sampleRate, skipMilliseconds) : 0;
   m_limitActive = enableLimit && limitMilliseconds > 0;
   m_limitRemaining = m_limitActive ? FramesFor(sampleRate, limitMilliseconds) : 0;
+}
+
+void TrimWindow::Setup(Decoder& decoder, const ConvertSettings& settings) {
+  Setup(decoder.GetSampleRate(), settings.EnableSkipLength != 0, settings.SkipLength,
+        settings.EnableConvertLength != 0, settings.ConvertLength);
 }
 
 bool TrimWindow::SkipStep(int16_t* left, int16_t* right, int& n) {

@@ -16,6 +16,8 @@ class TrimWindow {
   // rate or a length of 0 or less.
   static int64_t FramesFor(int sampleRate, int milliseconds);
 
+  // Skip and limit of the options at the decoder's sample rate.
+  void Setup(Decoder& decoder, const ConvertSettings& settings);
   // Skip and limit from the options; a length of 0 or less is no trim.
   void Setup(int sampleRate, bool enableSkip, int skipMilliseconds, bool enableLimit,
              int limitMilliseconds);
