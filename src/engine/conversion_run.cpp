@@ -26,9 +26,8 @@ const char* const kSoundfontQuestion =
     "And then convert your MIDI file again. Thank you.";
 const char* const kSoundfontMissingStatus = "Failure. Requires file \"ct4mgm.sf2\".";
 
-void StartConversion(EngineState& state, const ConvertSettings& settings,
-                     const FormatRow* format, const FileListView& list, bool selectedOnly,
-                     bool merge) {
+void StartConversion(EngineState& state, const ConvertSettings& settings, const FormatRow* format,
+                     const FileListView& list, bool selectedOnly, bool merge) {
   std::vector<FileItem*> items;
   std::vector<int> rows;
   if (selectedOnly) {
@@ -108,7 +107,8 @@ void SetFileTags(EngineState& state, const ConvertSettings& settings, const File
   if (!FormatCarriesTags(format.id)) return;
   if (settings.ID3TagType == kTagCustom) {
     const CustomTagSettings& tag = settings.customTag;
-    const std::string title = tag.TitleAsFileName ? TitleFromFileName(state.currentItem) : tag.Title;
+    const std::string title =
+        tag.TitleAsFileName ? TitleFromFileName(state.currentItem) : tag.Title;
     int track = 0;
     if (tag.TrackNumType == kTrackSequence) track = state.sequenceNumber;
     if (tag.TrackNumType == kTrackCustom) track = tag.CustomTrackNum;

@@ -29,9 +29,8 @@ extern const char* const kSoundfontMissingStatus;
 // The entry of the four convert commands: collects all rows, or the selected
 // rows in list order, and hands them to ConvertEach or ConvertToOne. `format`
 // is the selected output format (null: none selected, nothing happens).
-void StartConversion(EngineState& state, const ConvertSettings& settings,
-                     const FormatRow* format, const FileListView& list, bool selectedOnly,
-                     bool merge);
+void StartConversion(EngineState& state, const ConvertSettings& settings, const FormatRow* format,
+                     const FileListView& list, bool selectedOnly, bool merge);
 
 // Converts each item to a file of its own; `rows[i]` is the list row of
 // `items[i]`. Results are shown per row; converted items keep their

@@ -59,8 +59,9 @@ void ConvertToOne(EngineState& state, const ConvertSettings& settings, const For
   // Writing into one of the files being read would destroy a source.
   for (const FileItem* item : items) {
     if (IsSameFile(path, item->sourcePath)) {
-      frontend.ShowMessage(CreateFailedMessage(path) + "\n\nThe file is one of the files to convert.",
-                           MessageIcon::Exclamation);
+      frontend.ShowMessage(
+          CreateFailedMessage(path) + "\n\nThe file is one of the files to convert.",
+          MessageIcon::Exclamation);
       frontend.SetBusy(false);
       return;
     }

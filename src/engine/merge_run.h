@@ -35,7 +35,6 @@ std::unique_ptr<Encoder> OpenMergeEncoder(EngineState& state, const ConvertSetti
 // Decodes one item into the open merge encoder at `mergeRate` and
 // `mergeChannels`. What it wrote stays in the output, also on failure.
 bool AppendFile(EngineState& state, const ConvertSettings& settings, FileItem& source,
-                Encoder& encoder, const FormatRow& format, ProgressWindow& progress,
-                int& hasAudio);
+                Encoder& encoder, const FormatRow& format, ProgressWindow& progress, int& hasAudio);
 
 }  // namespace sondrel

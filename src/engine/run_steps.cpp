@@ -115,7 +115,8 @@ std::unique_ptr<Decoder> OpenForPass(EngineState& state, const FileItem& source,
 
 bool SkipCoversFile(EngineState& state, const ConvertSettings& settings, Decoder& decoder) {
   if (!settings.EnableSkipLength || settings.SkipLength == 0) return false;
-  if (static_cast<int64_t>(settings.SkipLength) < static_cast<int64_t>(decoder.GetDuration()) * 1000) {
+  if (static_cast<int64_t>(settings.SkipLength) <
+      static_cast<int64_t>(decoder.GetDuration()) * 1000) {
     return false;
   }
   state.opener.SetFfmpegRetry(0);
@@ -176,18 +177,20 @@ PassEnd MoveBlocks(EngineState& state, const ConvertSettings& settings, Decoder&
                    ProgressWindow& progress) {
   const ChannelPlan& wiring = plan.channels;
   // Planes for the whole file, allocated before the first block.
-  std::vector<int16_t> decL(kBlockFrames), decR(decoder.GetOutputChannels() == 2 ? kBlockFrames : 0);
+  std::vector<int16_t> decL(kBlockFrames),
+      decR(decoder.GetOutputChannels() == 2 ? kBlockFrames : 0);
   std::vector<int16_t> outL, outR;
   Resampler resampler;
   if (wiring.resample) {
-    const size_t capacity = static_cast<size_t>(
-        Resampler::OutputCapacity(plan.srcRate, plan.targetRate, kBlockFrames));
+    const size_t capacity =
+        static_cast<size_t>(Resampler::OutputCapacity(plan.srcRate, plan.targetRate, kBlockFrames));
     outL.resize(capacity);
     if (wiring.targetChannels == 2) outR.resize(capacity);
   }
   int16_t* pDecR = decR.empty() ? nullptr : decR.data();
-  const PlaneWiring planes = WirePlanes(wiring, decL.data(), pDecR, outL.empty() ? nullptr : outL.data(),
-                                        outR.empty() ? nullptr : outR.data());
+  const PlaneWiring planes =
+      WirePlanes(wiring, decL.data(), pDecR, outL.empty() ? nullptr : outL.data(),
+                 outR.empty() ? nullptr : outR.data());
   if (wiring.resample) {
     resampler.SetInput(planes.resampleInputChannels, plan.srcRate, 16);
     resampler.SetOutput(wiring.targetChannels, plan.targetRate, 16);
@@ -289,7 +292,8 @@ bool Normalize(EngineState& state, const ConvertSettings& settings, const Format
   bool ok = ScanPeaks(state, source, renderRate, progress, hasAudio, lowest, highest);
   if (!ok) {
     if (progress.CancelRequested()) return false;
-    if (state.opener.FfmpegRetry()) ok = ScanPeaks(state, source, renderRate, progress, hasAudio, lowest, highest);
+    if (state.opener.FfmpegRetry())
+      ok = ScanPeaks(state, source, renderRate, progress, hasAudio, lowest, highest);
     if (!ok) return !progress.CancelRequested();
   }
   ComputeNormalizeGain(state, lowest, highest);
@@ -304,10 +308,9 @@ std::string PercentText(float gain) {
 
 }  // namespace
 
-ItemsResult RunItems(EngineState& state, const ConvertSettings& settings,
-                     const FormatRow& format, const std::vector<FileItem*>& items,
-                     const std::vector<int>& rows, ProgressWindow& progress,
-                     const ItemHandler& handler) {
+ItemsResult RunItems(EngineState& state, const ConvertSettings& settings, const FormatRow& format,
+                     const std::vector<FileItem*>& items, const std::vector<int>& rows,
+                     ProgressWindow& progress, const ItemHandler& handler) {
   ItemsResult result;
   const int count = static_cast<int>(items.size());
   for (int i = 0; i < count; ++i) {
@@ -330,7 +333,8 @@ ItemsResult RunItems(EngineState& state, const ConvertSettings& settings,
       std::snprintf(lower, sizeof lower, "Converting %d of %d file(s) to ", i + 1, count);
       progress.SetText(ProgressPart::Lower, lower + handler.lowerName + "...");
       progress.Step(ProgressPart::Lower);
-      progress.SetText(ProgressPart::Upper, "Starting to convert " + FileNameOf(item.sourcePath) + "...");
+      progress.SetText(ProgressPart::Upper,
+                       "Starting to convert " + FileNameOf(item.sourcePath) + "...");
       progress.SetPosition(ProgressPart::Upper, 0);
 
       FileItem copy;
@@ -356,7 +360,8 @@ ItemsResult RunItems(EngineState& state, const ConvertSettings& settings,
               status = "Conversion Failure";
               if (!state.opener.Note().empty()) {
                 status += " (" + state.opener.Note() + ")";
-                if (state.frontend.OutputColumnWidth() < 500) state.frontend.SetOutputColumnWidth(500);
+                if (state.frontend.OutputColumnWidth() < 500)
+                  state.frontend.SetOutputColumnWidth(500);
               }
             } else {
               status = "No audio in the file";

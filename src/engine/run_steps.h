@@ -108,10 +108,9 @@ struct ItemsResult {
 // Runs every item with the steps of the per-file run: soundfont check,
 // progress texts, target, DTS preprocessing, normalising, conversion with
 // the single retry, and the row texts of the outcome.
-ItemsResult RunItems(EngineState& state, const ConvertSettings& settings,
-                     const FormatRow& format, const std::vector<FileItem*>& items,
-                     const std::vector<int>& rows, ProgressWindow& progress,
-                     const ItemHandler& handler);
+ItemsResult RunItems(EngineState& state, const ConvertSettings& settings, const FormatRow& format,
+                     const std::vector<FileItem*>& items, const std::vector<int>& rows,
+                     ProgressWindow& progress, const ItemHandler& handler);
 
 // The window for a run: overall bar 0..count, shown and pumped.
 std::unique_ptr<ProgressWindow> OpenRunProgress(EngineState& state, int count);

@@ -198,7 +198,8 @@ int LoadOptions(const Options& o, OverrideStore& overlay, ConvertSettings& setti
     const std::string shown =
         (value.group == kCustomTagGroup ? std::string("ID3/") : std::string()) + value.name;
     if (value.kind == OverrideStore::Kind::Unknown) return Usage("unknown setting '" + shown + "'");
-    if (!value.valid) return Usage("setting '" + shown + "' needs a number, not '" + value.value + "'");
+    if (!value.valid)
+      return Usage("setting '" + shown + "' needs a number, not '" + value.value + "'");
   }
   return -1;
 }
@@ -268,7 +269,8 @@ int Run(int argc, char** argv) {
     listed.insert(path);
     list.Add(std::move(item));
   }
-  if (!failures.Empty()) std::fprintf(stderr, "%s\n", failures.Message(state.opener.Note()).c_str());
+  if (!failures.Empty())
+    std::fprintf(stderr, "%s\n", failures.Message(state.opener.Note()).c_str());
 
   if (o.probe) {
     for (int row = 0; row < list.RowCount(); ++row) {
