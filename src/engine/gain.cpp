@@ -9,10 +9,21 @@ namespace sondrel {
 
 namespace {
 
+// Below this size every product of a 16-bit sample and the gain fits an
+// int32, so the product can be truncated to an integer before it is clipped.
+constexpr double kIntegerGainLimit = 65536.0;
+
 void Scale(int16_t* plane, int n, double gain) {
+  if (std::abs(gain) < kIntegerGainLimit) {
+    // A 16-bit sample times a float gain is exact in a double; truncating
+    // first and clipping the integer is the same result, and faster.
+    for (int i = 0; i < n; ++i) {
+      const int32_t v = static_cast<int32_t>(plane[i] * gain);
+      plane[i] = static_cast<int16_t>(std::clamp(v, -32768, 32767));
+    }
+    return;
+  }
   for (int i = 0; i < n; ++i) {
-    // A 16-bit sample times a float gain is exact in a double; clamping
-    // before the truncation gives the same result as clipping after it.
     const double v = std::clamp(plane[i] * gain, -32768.0, 32767.0);
     plane[i] = static_cast<int16_t>(static_cast<int32_t>(v));
   }

@@ -170,6 +170,11 @@ TEST(Gain, TruncatesTowardZeroAndClipsAtBothEnds) {
   ApplyGain(left.data(), nullptr, 5, 1, 2.0f);
   EXPECT_EQ(left, (std::vector<int16_t>{32767, -32768, -32768, 24690, -24690}));
 
+  // A gain too large for an int32 product still clips.
+  left = {1, -1, 0, 30000};
+  ApplyGain(left.data(), nullptr, 4, 1, 1.0e6f);
+  EXPECT_EQ(left, (std::vector<int16_t>{32767, -32768, 0, 32767}));
+
   // 99% of 101 is 99.99: truncated, not rounded.
   left = {101, -101};
   ApplyGain(left.data(), nullptr, 2, 1, 99 * 0.01f);
