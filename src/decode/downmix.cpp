@@ -2,7 +2,9 @@
 
 namespace sondrel {
 
-int32_t DownmixCentre(int32_t x) { return static_cast<int32_t>(static_cast<float>(x) * 0.707f); }
+int32_t DownmixCentre(int32_t x) {
+  return static_cast<int32_t>(static_cast<float>(x) * 0.707f);
+}
 
 int16_t ClampToInt16(int32_t x) {
   if (x > 32767) return 32767;
