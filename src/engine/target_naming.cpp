@@ -33,17 +33,20 @@ bool MakeFolder(const std::string& path) {
 
 // Creates the target for writing, replacing what is there, then deletes it.
 // A link in the target's place is replaced, never written through, so the
-// file it points to is not emptied.
+// file it points to is not emptied. Only a regular file passes: a pipe or a
+// device under the target's name is neither waited on nor removed.
 bool ProbeTarget(const std::string& target) {
   struct stat st;
   if (lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && unlink(target.c_str()) != 0) {
     return false;
   }
-  const int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+  const int fd = open(target.c_str(),
+                      O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
   if (fd < 0) return false;
+  const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   close(fd);
-  unlink(target.c_str());
-  return true;
+  if (regular) unlink(target.c_str());
+  return regular;
 }
 
 }  // namespace

@@ -128,6 +128,16 @@ TEST_F(Naming, OverwriteAndSkip) {
     EXPECT_EQ(test::ReadFileBytes(other), "keep me");
   }
   {
+    SCOPED_TRACE("a pipe under the target's name is neither waited on nor removed");
+    fs::remove(dir.Path() / "out/song.mp3");
+    ASSERT_EQ(mkfifo(dir.File("out/song.mp3").c_str(), 0600), 0);
+    settings.OutputFiles2MyDocuments = 0;
+    EXPECT_FALSE(Prepare(song));
+    EXPECT_EQ(status, "Failed to create file \"" + dir.File("out/song.mp3") + "\"");
+    EXPECT_TRUE(fs::is_fifo(dir.Path() / "out/song.mp3"));
+    fs::remove(dir.Path() / "out/song.mp3");
+  }
+  {
     SCOPED_TRACE("skip");
     settings.TargetExistsOpt = kTargetSkip;
     test::WriteFileBytes(dir.File("out/song.mp3"), "old");
