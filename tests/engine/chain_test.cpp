@@ -3,6 +3,9 @@
 #include <numeric>
 #include <vector>
 
+#include <algorithm>
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include "decode/decoder.h"
@@ -179,6 +182,29 @@ TEST(Gain, TruncatesTowardZeroAndClipsAtBothEnds) {
   left = {101, -101};
   ApplyGain(left.data(), nullptr, 2, 1, 99 * 0.01f);
   EXPECT_EQ(left, (std::vector<int16_t>{99, -99}));
+}
+
+TEST(Gain, EverySampleValueMatchesTheExactProductForEveryBlockLength) {
+  // The block path works eight samples at a time; every 16-bit value, at
+  // lengths that leave every possible tail, must give the exact result.
+  for (const float gain : {0.1f, 0.99f, 1.5f, 2.0f, 3.3333f, 327.67f, 65533.0f, 65535.0f, -1.5f}) {
+    SCOPED_TRACE(gain);
+    std::vector<int16_t> all(65536 + 7);
+    for (size_t i = 0; i < all.size(); ++i) all[i] = static_cast<int16_t>(i - 32768);
+    std::vector<int16_t> expected(all.size());
+    for (size_t i = 0; i < all.size(); ++i) {
+      const double v = std::clamp(std::trunc(all[i] * static_cast<double>(gain)), -32768.0, 32767.0);
+      expected[i] = static_cast<int16_t>(v);
+    }
+    std::vector<int16_t> got = all;
+    ApplyGain(got.data(), nullptr, static_cast<int>(got.size()), 1, gain);
+    ASSERT_EQ(got, expected);
+    for (int n = 0; n < 9; ++n) {
+      std::vector<int16_t> part(all.begin() + 100, all.begin() + 100 + n);
+      ApplyGain(part.data(), nullptr, n, 1, gain);
+      ASSERT_TRUE(std::equal(part.begin(), part.end(), expected.begin() + 100)) << n;
+    }
+  }
 }
 
 TEST(Gain, OnePlaneWrittenAsTwoIsScaledOnce) {
