@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 #include <string>
+
+#include "platform/mediaruntime/wm_codec_formats.h"
 
 namespace sondrel {
 
@@ -17,8 +20,8 @@ bool WmaFormatList::Insert(WmaFormatEntry entry) {
         // The run of formats with this rate and bit rate: a same-channel one
         // anywhere in it makes the new format a duplicate, so that a format
         // enumerated twice never shows twice, whatever came in between.
-        for (auto run = it; run != m_entries.end() && run->SampleRate() == rate &&
-                            run->bitRate == entry.bitRate;
+        for (auto run = it;
+             run != m_entries.end() && run->SampleRate() == rate && run->bitRate == entry.bitRate;
              ++run) {
           if (run->Channels() == entry.Channels()) return false;
         }
@@ -66,8 +69,8 @@ bool BuildWmaFormatList(WmaFormatList& list, WmCodecInfo* codecInfo) {
     for (uint32_t format = 0; format < formats; ++format) {
       WmStreamConfig config;
       std::string description;
-      if (codecInfo->GetCodecFormatDesc(WmMajorType::kAudio, codec, format, config,
-                                        description) != WmStatus::kOk) {
+      if (codecInfo->GetCodecFormatDesc(WmMajorType::kAudio, codec, format, config, description) !=
+          WmStatus::kOk) {
         clean = false;
         break;  // on with the next codec
       }

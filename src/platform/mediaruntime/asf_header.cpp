@@ -90,26 +90,48 @@ bool SameGuid(const uint8_t* p, const Guid& g) { return std::memcmp(p, g.data(),
 // Attribute data types of the extended-content and metadata objects.
 bool AttrTypeFromStored(uint64_t stored, WmAttrType& type) {
   switch (stored) {
-    case 0: type = WmAttrType::kString; return true;
-    case 1: type = WmAttrType::kBinary; return true;
-    case 2: type = WmAttrType::kBool; return true;
-    case 3: type = WmAttrType::kDword; return true;
-    case 4: type = WmAttrType::kQword; return true;
-    case 5: type = WmAttrType::kWord; return true;
-    case 6: type = WmAttrType::kGuid; return true;
-    default: return false;
+    case 0:
+      type = WmAttrType::kString;
+      return true;
+    case 1:
+      type = WmAttrType::kBinary;
+      return true;
+    case 2:
+      type = WmAttrType::kBool;
+      return true;
+    case 3:
+      type = WmAttrType::kDword;
+      return true;
+    case 4:
+      type = WmAttrType::kQword;
+      return true;
+    case 5:
+      type = WmAttrType::kWord;
+      return true;
+    case 6:
+      type = WmAttrType::kGuid;
+      return true;
+    default:
+      return false;
   }
 }
 
 uint16_t StoredAttrType(WmAttrType type) {
   switch (type) {
-    case WmAttrType::kString: return 0;
-    case WmAttrType::kBinary: return 1;
-    case WmAttrType::kBool: return 2;
-    case WmAttrType::kDword: return 3;
-    case WmAttrType::kQword: return 4;
-    case WmAttrType::kWord: return 5;
-    case WmAttrType::kGuid: return 6;
+    case WmAttrType::kString:
+      return 0;
+    case WmAttrType::kBinary:
+      return 1;
+    case WmAttrType::kBool:
+      return 2;
+    case WmAttrType::kDword:
+      return 3;
+    case WmAttrType::kQword:
+      return 4;
+    case WmAttrType::kWord:
+      return 5;
+    case WmAttrType::kGuid:
+      return 6;
   }
   return 1;
 }

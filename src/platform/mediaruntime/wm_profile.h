@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -80,8 +79,5 @@ class WmCodecInfo {
   virtual WmStatus GetCodecFormatDesc(WmMajorType type, uint32_t codec, uint32_t format,
                                       WmStreamConfig& config, std::string& description) = 0;
 };
-
-// The layer's enumeration, or null when the runtime is not loaded.
-std::unique_ptr<WmCodecInfo> CreateWmCodecInfo();
 
 }  // namespace sondrel

@@ -15,8 +15,8 @@ namespace sondrel {
 // Result of a layer call.
 enum class WmStatus {
   kOk,
-  kNotFound,      // the asked attribute is not in the file
-  kNoMoreSamples, // the stream has ended
+  kNotFound,       // the asked attribute is not in the file
+  kNoMoreSamples,  // the stream has ended
   kFailed,
 };
 
