@@ -2,6 +2,9 @@
 // reader is not built yet has no factory, which the opener treats as a
 // reader that fails to open.
 #include "decode/source_opener.h"
+
+#include "decode/ffmpeg_decoder.h"
+#include "decode/ffmpeg_probe.h"
 #include "decode/wma_decoder.h"
 
 namespace sondrel {
@@ -9,6 +12,8 @@ namespace sondrel {
 ReaderFactories DefaultReaderFactories() {
   ReaderFactories f;
   f.wma = [] { return std::make_unique<WmaDecoder>(); };
+  f.ffmpeg = [] { return std::make_unique<FfmpegDecoder>(); };
+  f.ffmpegProbe = [] { return std::make_unique<FfmpegProbe>(); };
   return f;
 }
 
