@@ -138,12 +138,10 @@ TEST_F(WmaDecoderTest, TagsFromAttributes) {
 
 TEST_F(WmaDecoderTest, AttributesOfUnexpectedTypesGiveNothing) {
   WmFixture fx;
-  fx.attributes = {{"Title", WmAttribute::Dword(42)},
-                   {"Author", WmAttribute::Binary({0x41, 0, 0x42})},
-                   {"WM/Genre", WmAttribute::Bool(true)},
-                   {"WM/TrackNumber", WmAttribute::Qword(9)},
-                   {"WM/Year", WmAttribute::Word(1999)},
-                   {"WM/Composer", WmAttribute::Text("")}};
+  fx.attributes = {
+      {"Title", WmAttribute::Dword(42)},     {"Author", WmAttribute::Binary({0x41, 0, 0x42})},
+      {"WM/Genre", WmAttribute::Bool(true)}, {"WM/TrackNumber", WmAttribute::Qword(9)},
+      {"WM/Year", WmAttribute::Word(1999)},  {"WM/Composer", WmAttribute::Text("")}};
   WmaDecoder d;
   ASSERT_TRUE(d.Open(Write("odd.wma", fx), 0));
   TagInfo tags;
@@ -190,8 +188,8 @@ TEST_F(WmaDecoderTest, BadFilesFailToOpenOrEndReading) {
   const std::string good = Write("good.wma", WmFixture());
   const std::string bytes = test::ReadFileBytes(good);
   SCOPED_TRACE("not ASF: no audio stream found");
-  for (const std::string& content : {std::string(), std::string(100, '\0'),
-                                     std::string("0&\xB2u garbage")}) {
+  for (const std::string& content :
+       {std::string(), std::string(100, '\0'), std::string("0&\xB2u garbage")}) {
     const std::string path = dir.File("bad.wma");
     test::WriteFileBytes(path, content);
     WmaDecoder d;
@@ -208,8 +206,8 @@ TEST_F(WmaDecoderTest, BadFilesFailToOpenOrEndReading) {
   }
   SCOPED_TRACE("a video-only file has no audio");
   const std::string wmv = dir.File("video.wmv");
-  ASSERT_TRUE(test::RunFfmpeg("-f lavfi -i testsrc=size=32x32:rate=5:d=1 -c:v wmv2 " +
-                              test::Quoted(wmv)));
+  ASSERT_TRUE(
+      test::RunFfmpeg("-f lavfi -i testsrc=size=32x32:rate=5:d=1 -c:v wmv2 " + test::Quoted(wmv)));
   WmaDecoder d;
   EXPECT_EQ(d.Open(wmv, 0), 0);
   EXPECT_EQ(d.HasAudio(), 0);

@@ -140,8 +140,8 @@ class FakeCodecInfo : public WmCodecInfo {
     count = static_cast<uint32_t>(codecs[codec].size());
     return WmStatus::kOk;
   }
-  WmStatus GetCodecFormatDesc(WmMajorType, uint32_t codec, uint32_t format,
-                              WmStreamConfig& config, std::string& description) override {
+  WmStatus GetCodecFormatDesc(WmMajorType, uint32_t codec, uint32_t format, WmStreamConfig& config,
+                              std::string& description) override {
     const Format& f = codecs[codec][format];
     if (f.fails) return WmStatus::kFailed;
     config = WmStreamConfig(WmMajorType::kAudio);
@@ -165,7 +165,7 @@ TEST(BuildWmaFormatList, KeepsWmaFormatsOfAtMostTwoChannelsAndSkipsAudioVideoOne
       {{Entry(44100, 128000, 2), "duplicate of the first"}, {Entry(16000, 24000, 1), "ok"}},
   };
   WmaFormatList list;
-  list.Insert(Entry(1, 1, 1));  // emptied first
+  list.Insert(Entry(1, 1, 1));                    // emptied first
   EXPECT_FALSE(BuildWmaFormatList(list, &info));  // one format failed
   EXPECT_EQ(Keys(list),
             (std::vector<Key>{{16000, 24000, 1}, {44100, 128000, 2}, {48000, 192000, 2}}));
