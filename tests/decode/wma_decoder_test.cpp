@@ -221,6 +221,16 @@ TEST_F(WmaDecoderTest, OpenerUsesItForWindowsMediaSources) {
   ASSERT_TRUE(d);
   EXPECT_NE(dynamic_cast<WmaDecoder*>(d.get()), nullptr);
   EXPECT_EQ(opener.FfmpegRetry(), 1);
+
+  SCOPED_TRACE("a file named .wma that is not ASF goes to the FFmpeg reader");
+  const std::string wav = dir.File("really_wav.wma");
+  ASSERT_TRUE(test::RunFfmpeg("-f lavfi -i sine=d=0.5 -f wav " + test::Quoted(wav)));
+  opener.SetFfmpegRetry(0);
+  d = opener.OpenSource(wav, kSourceWindowsMedia, 0, 1, hasAudio);
+  ASSERT_TRUE(d);
+  EXPECT_EQ(dynamic_cast<WmaDecoder*>(d.get()), nullptr);
+  EXPECT_EQ(opener.FfmpegRetry(), 0);
+  EXPECT_EQ(d->GetSampleRate(), 44100);
 }
 
 }  // namespace

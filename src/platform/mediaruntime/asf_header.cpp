@@ -363,7 +363,15 @@ bool ReadAsfHeader(const std::string& path, AsfHeaderInfo& info) {
   if (std::fread(prefix, 1, sizeof prefix, f.get()) != sizeof prefix) return false;
   const uint64_t claimed = AsfHeaderObjectSize(prefix, sizeof prefix);
   if (claimed == 0) return false;
-  std::vector<uint8_t> header(static_cast<size_t>(std::min(claimed, kMaxHeaderRead)));
+  // Never more than the file holds, whatever the header claims.
+  uint64_t fileSize = claimed;
+  if (std::fseek(f.get(), 0, SEEK_END) == 0) {
+    const long end = std::ftell(f.get());
+    if (end >= 0) fileSize = static_cast<uint64_t>(end);
+    if (std::fseek(f.get(), sizeof prefix, SEEK_SET) != 0) return false;
+  }
+  std::vector<uint8_t> header(static_cast<size_t>(
+      std::max<uint64_t>(sizeof prefix, std::min({claimed, kMaxHeaderRead, fileSize}))));
   std::memcpy(header.data(), prefix, sizeof prefix);
   const size_t got =
       std::fread(header.data() + sizeof prefix, 1, header.size() - sizeof prefix, f.get());
