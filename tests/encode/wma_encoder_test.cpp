@@ -126,21 +126,6 @@ TEST_F(WmaEncoderTest, TagsRoundTripThroughTheReaderAndFfprobe) {
   EXPECT_EQ(bareProbe["format.tag.track"], "0");
 }
 
-TEST_F(WmaEncoderTest, FedAtAnotherRateAndChannelCountTheFileHasTheFormats) {
-  const std::string path = dir.File("fed.wma");
-  WmaEncoder w;
-  // A 16000 Hz mono source into a 44100 Hz stereo format.
-  Configure(w, 16000, 1, Format(44100, 64000, 2), path);
-  ASSERT_TRUE(w.Open());
-  ASSERT_TRUE(WriteTone(w, 16000, 2.0, 1));
-  w.Close();
-  WmaDecoder d;
-  ASSERT_TRUE(d.Open(path, 0));
-  EXPECT_EQ(d.GetSampleRate(), 44100);
-  EXPECT_EQ(d.GetOutputChannels(), 2);
-  EXPECT_EQ(d.GetDuration(), 2);
-}
-
 TEST_F(WmaEncoderTest, OpenFailsCleanly) {
   SCOPED_TRACE("no format");
   {
