@@ -144,6 +144,7 @@ int main(int argc, char** argv) {
   if (argc == 7 && std::string(argv[1]) == "--convert") {
     return Convert(argv[2], argv[3], argv[4], std::atoi(argv[5]), std::atoi(argv[6]));
   }
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);  // show each row as it is measured
   const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 600;
   char dirTemplate[] = "/tmp/sondrel-bench-XXXXXX";
   if (!mkdtemp(dirTemplate)) return 1;

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "support/temp_dir.h"
-
 namespace sondrel {
 namespace {
 
@@ -76,20 +74,6 @@ TEST(EncoderParameters, NearestValue) {
     EXPECT_EQ(NearestValue(-2147483647 - 1, list), 0);
     EXPECT_EQ(NearestValue(2147483647, list), 2147483000);
   }
-}
-
-TEST(EncoderParameters, FileSize) {
-  test::TempDir dir;
-  uint64_t size = 7;
-  EXPECT_FALSE(GetFileSizeOf(dir.File("missing"), size)) << "a missing file";
-  EXPECT_FALSE(GetFileSizeOf(dir.Path().string(), size)) << "a folder is not a file";
-  EXPECT_EQ(size, 7u);
-  test::WriteFileBytes(dir.File("empty"), "");
-  ASSERT_TRUE(GetFileSizeOf(dir.File("empty"), size));
-  EXPECT_EQ(size, 0u);
-  test::WriteFileBytes(dir.File("five"), "12345");
-  ASSERT_TRUE(GetFileSizeOf(dir.File("five"), size));
-  EXPECT_EQ(size, 5u);
 }
 
 }  // namespace

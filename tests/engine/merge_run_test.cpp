@@ -133,6 +133,14 @@ TEST_F(MergeRun, FailuresCancelAndTheOutputFile) {
     EXPECT_FALSE(fs::exists(OutPath("x.mp3")));
   }
   {
+    SCOPED_TRACE("an output path that is a folder: refused, the folder stays");
+    encoderScript = {};
+    frontend.saveAnswer = out.string();
+    ConvertAll(kFormatMp3, true);
+    EXPECT_EQ(frontend.messages.back().first, "Failed to create file \"" + out.string() + "\".");
+    EXPECT_TRUE(fs::is_directory(out));
+  }
+  {
     SCOPED_TRACE("nothing got in: no output left");
     encoderScript = {};
     list = FileList();
