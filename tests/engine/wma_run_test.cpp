@@ -7,7 +7,6 @@
 #include <filesystem>
 
 #include "decode/wma_decoder.h"
-#include "encode/ffmpeg_encoder.h"
 #include "encode/format_catalogue.h"
 #include "encode/wma_formats.h"
 #include "engine/conversion_run.h"
@@ -30,7 +29,6 @@ class WmaRun : public ::testing::Test {
  protected:
   WmaRun() : state(frontend) {
     out = dir.Path() / "out";
-    state.writers.ffmpeg = [] { return std::make_unique<FfmpegEncoder>(); };
     state.documentsFolder = [this] { return (dir.Path() / "docs").string(); };
     settings.DestOutputFolderOpt = kOutputSpecificFolder;
     settings.DestSpecifiedFolder = out.string();
