@@ -5,11 +5,13 @@
 
 #include "decode/ffmpeg_decoder.h"
 #include "decode/ffmpeg_probe.h"
+#include "decode/wma_decoder.h"
 
 namespace sondrel {
 
 ReaderFactories DefaultReaderFactories() {
   ReaderFactories f;
+  f.wma = [] { return std::make_unique<WmaDecoder>(); };
   f.ffmpeg = [] { return std::make_unique<FfmpegDecoder>(); };
   f.ffmpegProbe = [] { return std::make_unique<FfmpegProbe>(); };
   return f;

@@ -2,12 +2,14 @@
 #include "encode/writer_factories.h"
 
 #include "encode/ffmpeg_encoder.h"
+#include "encode/wma_encoder.h"
 
 namespace sondrel {
 
 WriterFactories DefaultWriterFactories() {
   WriterFactories f;
   f.ffmpeg = [] { return std::make_unique<FfmpegEncoder>(); };
+  f.wma = [] { return std::make_unique<WmaEncoder>(); };
   return f;
 }
 
