@@ -3,10 +3,15 @@
 // reader that fails to open.
 #include "decode/source_opener.h"
 
+#include "decode/ffmpeg_decoder.h"
+#include "decode/ffmpeg_probe.h"
+
 namespace sondrel {
 
 ReaderFactories DefaultReaderFactories() {
   ReaderFactories f;
+  f.ffmpeg = [] { return std::make_unique<FfmpegDecoder>(); };
+  f.ffmpegProbe = [] { return std::make_unique<FfmpegProbe>(); };
   return f;
 }
 
