@@ -14,6 +14,7 @@
 #include "platform/audioengine/bass_midi.h"
 #include "platform/audioengine/channel.h"
 #include "platform/audioengine/content_sniffer.h"
+#include "platform/audioengine/ffmpeg_channel.h"
 #include "platform/audioengine/mpg123_channel.h"
 #include "platform/audioengine/sndfile_channel.h"
 #include "platform/audioengine/tag_reader.h"
@@ -155,8 +156,14 @@ std::unique_ptr<Channel> OpenByContent(const std::string& path, int& error) {
       if (!AddonEnabled(kAddonWavPack)) return nullptr;
       return audioengine::OpenWavPackChannel(path, error);
     case ContentKind::Adts:
+      if (!AddonEnabled(kAddonAac)) return nullptr;
+      return audioengine::OpenFfmpegChannel(path, sniff.kind, true, false, error);
     case ContentKind::Mp4:
+      return audioengine::OpenFfmpegChannel(path, sniff.kind, AddonEnabled(kAddonAac),
+                                            AddonEnabled(kAddonAlac), error);
     case ContentKind::Adx:
+      if (!AddonEnabled(kAddonAdx)) return nullptr;
+      return audioengine::OpenFfmpegChannel(path, sniff.kind, false, false, error);
     case ContentKind::CdTrack:
     case ContentKind::Midi:
     case ContentKind::Unknown:
