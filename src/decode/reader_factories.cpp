@@ -3,6 +3,7 @@
 // reader that fails to open.
 #include "decode/source_opener.h"
 
+#include "decode/bass_decoder.h"
 #include "decode/ffmpeg_decoder.h"
 #include "decode/ffmpeg_probe.h"
 
@@ -10,6 +11,7 @@ namespace sondrel {
 
 ReaderFactories DefaultReaderFactories() {
   ReaderFactories f;
+  f.bass = [] { return std::make_unique<BassDecoder>(); };
   f.ffmpeg = [] { return std::make_unique<FfmpegDecoder>(); };
   f.ffmpegProbe = [] { return std::make_unique<FfmpegProbe>(); };
   return f;

@@ -1,0 +1,234 @@
+// BassDecoder over the audio engine: properties, both read paths, the mixes,
+// the bit-rate rule, tags, the opener's use of it, and the engine start-up.
+#include "decode/bass_decoder.h"
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "decode/audio_engine.h"
+#include "decode/downmix.h"
+#include "decode/ffmpeg_decoder.h"
+#include "decode/source_opener.h"
+#include "decode/source_type.h"
+#include "platform/audioengine/bass.h"
+#include "support/audio_fixtures.h"
+#include "support/av_fixture.h"
+#include "support/memory_frontend.h"
+#include "support/temp_dir.h"
+
+namespace sondrel {
+namespace {
+
+class BassReader : public ::testing::Test {
+ protected:
+  void SetUp() override { test::EnsureAudioEngine(); }
+  test::TempDir m_dir;
+};
+
+TEST_F(BassReader, StereoPropertiesSamplesAndProgress) {
+  const int frames = 3 * 44100 + 77;
+  const std::vector<int16_t> tone = test::Tone16(2, frames, 44100);
+  const std::string path = m_dir.File("tone.wav");
+  ASSERT_TRUE(test::WriteSndfile16(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, tone));
+
+  BassDecoder d;
+  ASSERT_EQ(d.Open(path, 0), 1);
+  EXPECT_EQ(d.GetSampleRate(), 44100);
+  EXPECT_EQ(d.GetChannels(), 2);
+  EXPECT_EQ(d.GetOutputChannels(), 2);
+  EXPECT_EQ(d.GetBitsPerSample(), 16);
+  EXPECT_EQ(d.GetDuration(), 3);
+  EXPECT_EQ(d.GetLength(), int64_t{frames} * 4);
+  // File bytes per second in kilobits, rounded.
+  const double seconds = frames / 44100.0;
+  const auto size = static_cast<double>(std::filesystem::file_size(path));
+  EXPECT_EQ(d.GetBitRate(), static_cast<int>(size / (seconds * 125) + 0.5));
+
+  const test::DecodedAudio a = test::ReadAll(d);
+  ASSERT_TRUE(a.ended);
+  for (int n : a.blockSizes) EXPECT_LE(n, kBlockFrames);
+  ASSERT_EQ(a.left.size(), static_cast<size_t>(frames));
+  for (int i = 0; i < frames; ++i) {
+    ASSERT_EQ(a.left[i], tone[2 * i]) << i;
+    ASSERT_EQ(a.right[i], tone[2 * i + 1]) << i;
+  }
+  EXPECT_EQ(d.GetPosition(), d.GetLength());
+  EXPECT_EQ(d.GetTags(*std::make_unique<TagInfo>()), 0) << "no tags in the file";
+
+  d.Close();
+  EXPECT_EQ(d.GetLength(), 0);
+  EXPECT_EQ(d.GetSampleRate(), 0);
+  EXPECT_EQ(d.Read(nullptr, nullptr), 0);
+}
+
+TEST_F(BassReader, MonoWritesOnlyTheLeftPlane) {
+  const std::vector<int16_t> tone = test::Tone16(1, 5000, 8000);
+  const std::string path = m_dir.File("mono.flac");
+  ASSERT_TRUE(test::WriteSndfile16(path, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 8000, 1, tone));
+  BassDecoder d;
+  ASSERT_EQ(d.Open(path, 0), 1);
+  EXPECT_EQ(d.GetOutputChannels(), 1);
+  std::vector<int16_t> left(kBlockFrames);
+  std::vector<int16_t> all;
+  for (int n; (n = d.Read(left.data(), nullptr)) > 0;) {
+    EXPECT_LE(n, kBlockFrames);
+    all.insert(all.end(), left.begin(), left.begin() + n);
+  }
+  EXPECT_EQ(all, tone);
+  EXPECT_EQ(d.GetPosition(), d.GetLength());
+}
+
+TEST_F(BassReader, EightBitSamplesAreWidened) {
+  const std::string stereo = m_dir.File("u8.wav");
+  ASSERT_TRUE(test::WriteWav8(stereo, 8000, 2, {0, 128, 255, 1}));
+  BassDecoder d;
+  ASSERT_EQ(d.Open(stereo, 0), 1);
+  EXPECT_EQ(d.GetLength(), 4);
+  EXPECT_EQ(d.GetBitRate(),
+            static_cast<int>(std::filesystem::file_size(stereo) / ((4.0 / 16000) * 125) + 0.5));
+  test::DecodedAudio a = test::ReadAll(d);
+  EXPECT_EQ(a.left, (std::vector<int16_t>{-32768, 32512}));
+  EXPECT_EQ(a.right, (std::vector<int16_t>{0, -32512}));
+  EXPECT_EQ(d.GetPosition(), 4);
+
+  // Mono: one sample per byte; three channels: mixed down frame by frame.
+  const std::string mono = m_dir.File("u8m.wav");
+  ASSERT_TRUE(test::WriteWav8(mono, 8000, 1, {0, 128, 255}));
+  ASSERT_EQ(d.Open(mono, 0), 1);
+  a = test::ReadAll(d);
+  EXPECT_EQ(a.left, (std::vector<int16_t>{-32768, 0, 32512}));
+  const std::string three = m_dir.File("u8x3.wav");
+  ASSERT_TRUE(test::WriteWav8(three, 8000, 3, {200, 100, 160, 128, 128, 255}));
+  ASSERT_EQ(d.Open(three, 0), 1);
+  EXPECT_EQ(d.GetOutputChannels(), 2);
+  a = test::ReadAll(d);
+  ASSERT_EQ(a.left.size(), 2u);
+  const int16_t f0[3] = {72 * 256, -28 * 256, 32 * 256};
+  int16_t l = 0, r = 0;
+  DownmixToStereo(3, f0, l, r);
+  EXPECT_EQ(a.left[0], l);
+  EXPECT_EQ(a.right[0], r);
+  EXPECT_EQ(a.left[1], ClampToInt16(0 + DownmixCentre(127 * 256)));
+}
+
+TEST_F(BassReader, SixChannelsGiveAtMost384FramesPerCall) {
+  const int frames = 5000;
+  const std::vector<int16_t> six = test::Tone16(6, frames, 48000, 0.2);
+  const std::string path = m_dir.File("six.wav");
+  ASSERT_TRUE(test::WriteSndfile16(path, SF_FORMAT_WAVEX | SF_FORMAT_PCM_16, 48000, 6, six));
+  BassDecoder d;
+  ASSERT_EQ(d.Open(path, 0), 1);
+  EXPECT_EQ(d.GetChannels(), 6);
+  EXPECT_EQ(d.GetOutputChannels(), 2);
+  const test::DecodedAudio a = test::ReadAll(d);
+  ASSERT_FALSE(a.blockSizes.empty());
+  EXPECT_EQ(a.blockSizes.front(), 384) << "4608 raw bytes / 12 bytes per frame";
+  for (int n : a.blockSizes) EXPECT_LE(n, 384);
+  ASSERT_EQ(a.left.size(), static_cast<size_t>(frames));
+  for (int i = 0; i < frames; ++i) {
+    int16_t l = 0, r = 0;
+    DownmixToStereo(6, &six[static_cast<size_t>(i) * 6], l, r);
+    ASSERT_EQ(a.left[i], l) << i;
+    ASSERT_EQ(a.right[i], r) << i;
+  }
+  EXPECT_EQ(d.GetPosition(), d.GetLength());
+}
+
+TEST_F(BassReader, TagsComeSplitAtTheLineBreaks) {
+  const std::string path = m_dir.File("tagged.flac");
+  ASSERT_TRUE(test::WriteSndfile16(path, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 2,
+                                   test::Tone16(2, 1000, 44100)));
+  test::FixtureTags t;
+  t.title = "Title";
+  t.artist = "Artist";
+  t.album = "Album";
+  t.genre = "Jazz";
+  t.comment = "Comment";
+  t.composer = "Composer";
+  t.copyright = "Copyright";
+  t.year = 1987;
+  t.track = 12;
+  ASSERT_TRUE(test::WriteFixtureTags(path, t));
+  BassDecoder d;
+  ASSERT_EQ(d.Open(path, 0), 1);
+  TagInfo tags;
+  ASSERT_EQ(d.GetTags(tags), 1);
+  EXPECT_EQ(tags, (TagInfo{"Title", "Artist", "Album", "1987", "Jazz", "Comment", "12", "Composer",
+                           "Copyright"}));
+
+  // Only three line breaks: track, title and artist; the rest untouched.
+  TagInfo partial{"t", "a", "al", "y", "g", "c", "tr", "co", "cp"};
+  StoreBassTagText("1\nSong\nBand\nAlbum without its break", partial);
+  EXPECT_EQ(partial, (TagInfo{"Song", "Band", "al", "y", "g", "c", "1", "co", "cp"}));
+  // Line breaks beyond the eighth stay in the copyright.
+  TagInfo all;
+  StoreBassTagText("1\n2\n3\n4\n5\n6\n7\n8\n9\n10", all);
+  EXPECT_EQ(all.copyright, "9\n10");
+  EXPECT_EQ(all.composer, "8");
+}
+
+TEST_F(BassReader, OpenerUsesItForItsTypesAndFallsBackToFfmpeg) {
+  // A FLAC file under each name the reader serves opens through it.
+  const std::string flac = m_dir.File("tone.flac");
+  ASSERT_TRUE(test::WriteSndfile16(flac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 2,
+                                   test::Tone16(2, 4000, 44100)));
+  SourceOpener opener;
+  for (const char* name :
+       {"a.mp3", "a.wav", "a.flac", "a.wv", "a.adx", "a.aac", "a.m4a", "a.ogg", "a.aiff"}) {
+    SCOPED_TRACE(name);
+    const std::string path = m_dir.File(name);
+    std::filesystem::copy_file(flac, path);
+    int hasAudio = 1;
+    opener.SetFfmpegRetry(0);
+    std::unique_ptr<Decoder> d = opener.OpenSource(path, ClassifySource(path), 0, 1, hasAudio);
+    ASSERT_TRUE(d);
+    EXPECT_NE(dynamic_cast<BassDecoder*>(d.get()), nullptr);
+  }
+
+  // An ".mp3" that the engine does not read (Matroska) goes on to FFmpeg.
+  test::AvFixture fx;
+  fx.muxer = "matroska";
+  fx.audioEncoder = "flac";
+  fx.audio = {test::Sine(440, 44100, 8000, 0.5)};
+  const std::string mka = m_dir.File("really-matroska.mp3");
+  ASSERT_TRUE(test::WriteAvFixture(mka, fx));
+  BassDecoder bass;
+  EXPECT_EQ(bass.Open(mka, 0), 0);
+  int hasAudio = 1;
+  opener.SetFfmpegRetry(0);
+  std::unique_ptr<Decoder> d = opener.OpenSource(mka, kSourceMp3, 0, 1, hasAudio);
+  ASSERT_TRUE(d);
+  EXPECT_NE(dynamic_cast<FfmpegDecoder*>(d.get()), nullptr);
+  EXPECT_EQ(opener.FfmpegRetry(), 0);
+}
+
+TEST_F(BassReader, EngineStartUpAndExit) {
+  test::MemoryFrontend frontend;
+  // Already initialised: the second initialisation fails with the message.
+  EXPECT_EQ(StartAudioEngine(frontend), 0);
+  ASSERT_EQ(frontend.messages.size(), 1u);
+  EXPECT_EQ(frontend.messages[0].first, "Failed to initialize the software (0x0002020).");
+  EXPECT_EQ(frontend.messages[0].second, MessageIcon::Exclamation);
+
+  StopAudioEngine();
+  const std::string flac = m_dir.File("tone.flac");
+  ASSERT_TRUE(test::WriteSndfile16(flac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 1,
+                                   test::Tone16(1, 4000, 44100)));
+  BassDecoder d;
+  EXPECT_EQ(d.Open(flac, 0), 0) << "the engine is stopped";
+
+  test::MemoryFrontend clean;
+  EXPECT_EQ(StartAudioEngine(clean), 1);
+  EXPECT_TRUE(clean.messages.empty());
+  EXPECT_EQ(BASS_GetConfig(BASS_CONFIG_UPDATEPERIOD), 0u);
+  EXPECT_EQ(d.Open(flac, 0), 1) << "add-ons enabled by start-up";
+  d.Close();
+  test::EnsureAudioEngine();
+}
+
+}  // namespace
+}  // namespace sondrel
