@@ -18,6 +18,7 @@
 #include "support/audio_fixtures.h"
 #include "support/av_fixture.h"
 #include "support/memory_frontend.h"
+#include "support/synth_fixtures.h"
 #include "support/temp_dir.h"
 
 namespace sondrel {
@@ -169,6 +170,39 @@ TEST_F(BassReader, TagsComeSplitAtTheLineBreaks) {
   StoreBassTagText("1\n2\n3\n4\n5\n6\n7\n8\n9\n10", all);
   EXPECT_EQ(all.copyright, "9\n10");
   EXPECT_EQ(all.composer, "8");
+}
+
+TEST_F(BassReader, TrackerModuleOpensThroughTheModuleLoader) {
+  const std::string mod = test::TinyMod("Tracker");
+  const std::string path = m_dir.File("tiny.mod");
+  test::WriteFileBytes(path, mod);
+  BassDecoder d;
+  ASSERT_EQ(d.Open(path, 22050), 1);
+  EXPECT_EQ(d.GetSampleRate(), 22050);
+  EXPECT_EQ(d.GetChannels(), 2);
+  EXPECT_EQ(d.GetDuration(), 1);
+  EXPECT_NEAR(static_cast<double>(d.GetLength()), 1.92 * 22050 * 4, 8);
+  // A module has no stream file size: raw bits * rate * channels / 1000.
+  EXPECT_EQ(d.GetBitRate(), 16 * 22050 * 2 / 1000);
+  TagInfo tags;
+  ASSERT_EQ(d.GetTags(tags), 1);
+  EXPECT_EQ(tags.title, "Tracker");
+  const test::DecodedAudio a = test::ReadAll(d);
+  EXPECT_TRUE(a.ended);
+  EXPECT_GT(test::Peak(a.left), 1000);
+  EXPECT_EQ(d.GetPosition(), d.GetLength());
+  d.Close();
+
+  // Under a stream name it still opens (as a module); under a MIDI name the
+  // module loader is never tried.
+  const std::string misnamed = m_dir.File("tiny.mp3");
+  test::WriteFileBytes(misnamed, mod);
+  EXPECT_EQ(d.Open(misnamed, 0), 1);
+  EXPECT_EQ(d.GetSampleRate(), 44100) << "the engine's rate when none is asked for";
+  const std::string midiName = m_dir.File("tiny.mid");
+  test::WriteFileBytes(midiName, mod);
+  EXPECT_EQ(d.Open(midiName, 0), 0);
+  EXPECT_EQ(d.GetLength(), 0);
 }
 
 TEST_F(BassReader, OpenerUsesItForItsTypesAndFallsBackToFfmpeg) {

@@ -31,6 +31,11 @@ struct TagFields {
 // source, whose data then simply ends.
 inline constexpr double kMaxSilentTailSeconds = 1.0;
 
+// Synthesised sources (tracker modules, MIDI files) longer than this are
+// refused: no real piece lasts six hours, and a damaged file that claims to
+// would keep a conversion busy for hours.
+inline constexpr double kMaxRenderSeconds = 6 * 3600.0;
+
 // A float sample (full scale +-1.0) as 16 bits: scaled by 32768, rounded and
 // clipped; NaN becomes 0.
 int16_t FloatToInt16(float x);

@@ -16,6 +16,7 @@
 #include "platform/audioengine/content_sniffer.h"
 #include "platform/audioengine/ffmpeg_channel.h"
 #include "platform/audioengine/mpg123_channel.h"
+#include "platform/audioengine/openmpt_channel.h"
 #include "platform/audioengine/sndfile_channel.h"
 #include "platform/audioengine/tag_reader.h"
 #include "platform/audioengine/tags.h"
@@ -272,8 +273,11 @@ HMUSIC BASS_MusicLoad(BOOL mem, const void* file, QWORD offset, DWORD length, DW
                       DWORD freq) {
   std::string path;
   if (!FileArguments(mem, file, offset, length, flags, path)) return 0;
-  (void)freq;
-  return Fail(BASS_ERROR_FILEFORM, HMUSIC{0});
+  int error = BASS_ERROR_FILEFORM;
+  std::unique_ptr<Channel> channel = audioengine::OpenModuleChannel(
+      path, freq != 0 ? freq : State().rate, (flags & BASS_MUSIC_PRESCAN) != 0, error);
+  if (!channel) return Fail(error, HMUSIC{0});
+  return Register(std::move(channel), Kind::Music);
 }
 
 BOOL BASS_MusicFree(HMUSIC handle) { return FreeHandle(handle, Kind::Music) ? 1 : 0; }
