@@ -15,6 +15,7 @@
 #include "decode/source_opener.h"
 #include "decode/source_type.h"
 #include "platform/audioengine/bass.h"
+#include "platform/audioengine/bass_midi.h"
 #include "support/audio_fixtures.h"
 #include "support/av_fixture.h"
 #include "support/memory_frontend.h"
@@ -203,6 +204,46 @@ TEST_F(BassReader, TrackerModuleOpensThroughTheModuleLoader) {
   test::WriteFileBytes(midiName, mod);
   EXPECT_EQ(d.Open(midiName, 0), 0);
   EXPECT_EQ(d.GetLength(), 0);
+}
+
+TEST_F(BassReader, MidiRendersAtTheRequestedRateWithTheDefaultSoundfont) {
+  const std::string font = m_dir.File("sine.sf2");
+  test::WriteFileBytes(font, test::SineSoundfont());
+  const std::string notFont = m_dir.File("broken.sf2");
+  test::WriteFileBytes(notFont, "RIFF");
+
+  // The first candidate that the engine accepts becomes the default font.
+  int soundFont = 0;
+  LoadDefaultSoundfont(soundFont, {m_dir.File("missing.sf2"), notFont});
+  EXPECT_EQ(soundFont, 0) << "nothing usable: silent, flag unset";
+  LoadDefaultSoundfont(soundFont, {m_dir.File("missing.sf2"), notFont, font});
+  EXPECT_EQ(soundFont, 1);
+  int already = 1;
+  LoadDefaultSoundfont(already, {});
+  EXPECT_EQ(already, 1);
+
+  // Two seconds of A4 in a type 1 file whose tempo track sets 60 BPM.
+  const std::string song =
+      test::MidiFile(1, 96,
+                     {{{0, test::MidiTempo(1000000)}},
+                      {{0, "\x90\x45\x64"}, {192, std::string("\x80\x45\x00", 3)}}});
+  for (const char* name : {"song.mid", "song.MIDI", "song.kar", "song.rmi"}) {
+    SCOPED_TRACE(name);
+    const std::string path = m_dir.File(name);
+    test::WriteFileBytes(path, std::string(name) == "song.rmi" ? test::RmidFile(song) : song);
+    BassDecoder d;
+    ASSERT_EQ(d.Open(path, 32000), 1);
+    EXPECT_EQ(d.GetSampleRate(), 32000);
+    EXPECT_EQ(d.GetChannels(), 2);
+    EXPECT_EQ(d.GetDuration(), 2);
+    EXPECT_EQ(d.GetLength(), int64_t{64000} * 4);
+    const test::DecodedAudio a = test::ReadAll(d);
+    ASSERT_EQ(a.left.size(), 64000u);
+    EXPECT_GT(test::Rms(std::vector<int16_t>(a.left.begin() + 3200, a.left.end() - 3200)), 0.02)
+        << "sound all through the song";
+    EXPECT_EQ(d.GetPosition(), d.GetLength());
+  }
+  BASS_MIDI_StreamSetFonts(0, nullptr, 0);
 }
 
 TEST_F(BassReader, OpenerUsesItForItsTypesAndFallsBackToFfmpeg) {

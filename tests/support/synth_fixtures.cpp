@@ -83,7 +83,10 @@ std::string MidiFile(int format, int division, const std::vector<std::vector<Mid
   Be16(f, static_cast<uint32_t>(division));
   for (const auto& track : tracks) {
     std::string body;
-    for (const MidiEvent& e : track) body += MidiVarLen(e.delta) + e.bytes;
+    // An event without bytes stands for a gap: an empty text event.
+    for (const MidiEvent& e : track) {
+      body += MidiVarLen(e.delta) + (e.bytes.empty() ? std::string("\xFF\x01\x00", 3) : e.bytes);
+    }
     body += std::string("\x00\xFF\x2F\x00", 4);
     f += "MTrk";
     Be32(f, static_cast<uint32_t>(body.size()));

@@ -14,7 +14,8 @@ namespace sondrel::test {
 // sample header claims (16 for the real sample).
 std::string TinyMod(const std::string& title, int rows = 16, uint16_t sampleWords = 16);
 
-// One MIDI event of a track: the delta time in ticks and the bytes after it.
+// One MIDI event of a track: the delta time in ticks and the bytes after it
+// (no bytes: an empty text event, to end a track later than its last note).
 struct MidiEvent {
   uint32_t delta;
   std::string bytes;

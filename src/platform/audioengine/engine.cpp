@@ -15,6 +15,7 @@
 #include "platform/audioengine/channel.h"
 #include "platform/audioengine/content_sniffer.h"
 #include "platform/audioengine/ffmpeg_channel.h"
+#include "platform/audioengine/midi_channel.h"
 #include "platform/audioengine/mpg123_channel.h"
 #include "platform/audioengine/openmpt_channel.h"
 #include "platform/audioengine/sndfile_channel.h"
@@ -362,29 +363,66 @@ const char* TAGS_Read(DWORD handle, const char* format) {
 }
 
 HSOUNDFONT BASS_MIDI_FontInit(const void* file, DWORD flags) {
-  (void)flags;
-  (void)file;
-  return Fail(BASS_ERROR_FILEFORM, HSOUNDFONT{0});
+  if (file == nullptr || (flags & BASS_UNICODE)) return Fail(BASS_ERROR_FILEOPEN, HSOUNDFONT{0});
+  const std::string path = static_cast<const char*>(file);
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return Fail(BASS_ERROR_FILEOPEN, HSOUNDFONT{0});
+  if (!audioengine::IsSoundfontFile(path)) return Fail(BASS_ERROR_FILEFORM, HSOUNDFONT{0});
+  EngineState& s = State();
+  std::lock_guard lock(s.mutex);
+  HSOUNDFONT handle = s.nextFont++;
+  while (handle == 0 || s.fonts.count(handle)) handle = s.nextFont++;
+  s.fonts[handle] = path;
+  return Ok(handle);
 }
 
 BOOL BASS_MIDI_FontFree(HSOUNDFONT handle) {
-  (void)handle;
-  return Fail(BASS_ERROR_HANDLE, 0);
+  EngineState& s = State();
+  std::lock_guard lock(s.mutex);
+  if (s.fonts.erase(handle) == 0) return Fail(BASS_ERROR_HANDLE, 0);
+  return Ok(1);
 }
 
 BOOL BASS_MIDI_StreamSetFonts(HSTREAM handle, const void* fonts, DWORD count) {
-  (void)handle;
-  (void)fonts;
-  (void)count;
-  return Fail(BASS_ERROR_HANDLE, 0);
+  if (fonts == nullptr && count > 0) return Fail(BASS_ERROR_ILLPARAM, 0);
+  const auto* entries = static_cast<const BASS_MIDI_FONT*>(fonts);
+  std::vector<std::string> paths;
+  {
+    EngineState& s = State();
+    std::lock_guard lock(s.mutex);
+    for (DWORD i = 0; i < count; ++i) {
+      const auto it = s.fonts.find(entries[i].font);
+      if (it == s.fonts.end()) return Fail(BASS_ERROR_HANDLE, 0);
+      paths.push_back(it->second);
+    }
+    if (handle == 0) {
+      s.defaultFonts = paths;
+      return Ok(1);
+    }
+  }
+  const Kind stream = Kind::Stream;
+  const std::shared_ptr<Channel> c = Find(handle, &stream);
+  if (!c) return 0;
+  if (!audioengine::SetMidiChannelFonts(*c, paths)) return Fail(BASS_ERROR_HANDLE, 0);
+  return Ok(1);
 }
 
 HSTREAM BASS_MIDI_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length,
                                    DWORD flags, DWORD freq) {
   std::string path;
   if (!FileArguments(mem, file, offset, length, flags, path)) return 0;
-  (void)freq;
-  return Fail(BASS_ERROR_FILEFORM, HSTREAM{0});
+  std::vector<std::string> fonts;
+  DWORD rate = 0;
+  {
+    EngineState& s = State();
+    std::lock_guard lock(s.mutex);
+    fonts = s.defaultFonts;
+    rate = freq != 0 ? freq : s.rate;
+  }
+  int error = BASS_ERROR_FILEFORM;
+  std::unique_ptr<Channel> channel = audioengine::OpenMidiChannel(path, rate, fonts, error);
+  if (!channel) return Fail(error, HSTREAM{0});
+  return Register(std::move(channel), Kind::Stream);
 }
 
 }  // namespace sondrel
