@@ -246,6 +246,31 @@ TEST_F(BassReader, MidiRendersAtTheRequestedRateWithTheDefaultSoundfont) {
   BASS_MIDI_StreamSetFonts(0, nullptr, 0);
 }
 
+TEST_F(BassReader, CdTrackFromTheDevice) {
+  const std::string cue =
+      test::WriteCdImage(m_dir.Path().string(), "disc",
+                         {test::Tone16(2, 44100, 44100, 0.5), test::Tone16(2, 88200, 44100, 0.5)});
+  const std::string cda = m_dir.File("Track02.cda");
+  test::WriteFileBytes(cda, test::CdaFile(2, 75, 150));
+  {
+    test::ScopedEnv device("SONDREL_CD_DEVICE", cue);
+    BassDecoder d;
+    ASSERT_EQ(d.Open(cda, 0), 1);
+    EXPECT_EQ(d.GetSampleRate(), 44100);
+    EXPECT_EQ(d.GetChannels(), 2);
+    EXPECT_EQ(d.GetDuration(), 2);
+    EXPECT_EQ(d.GetBitRate(), 1411);
+    const test::DecodedAudio a = test::ReadAll(d);
+    EXPECT_EQ(a.left.size(), 88200u);
+    EXPECT_EQ(d.GetPosition(), d.GetLength());
+  }
+  // A track file copied to the disk with no disc to read: no reader opens it.
+  test::ScopedEnv device("SONDREL_CD_DEVICE", m_dir.File("no-disc.cue"));
+  SourceOpener opener;
+  int hasAudio = 1;
+  EXPECT_FALSE(opener.OpenSource(cda, kSourceCdTrack, 0, 0, hasAudio));
+}
+
 TEST_F(BassReader, OpenerUsesItForItsTypesAndFallsBackToFfmpeg) {
   // A FLAC file under each name the reader serves opens through it.
   const std::string flac = m_dir.File("tone.flac");

@@ -150,6 +150,81 @@ bool WriteWavPack(const std::string& path, int rate, int channels, int bytesPerS
   return out.ok;
 }
 
+namespace {
+
+std::string Msf(uint32_t sectors) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02u:%02u:%02u", sectors / 75 / 60, sectors / 75 % 60,
+                sectors % 75);
+  return text;
+}
+
+void PutLe(std::string& s, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+}  // namespace
+
+std::string WriteCdImage(const std::string& folder, const std::string& name,
+                         const std::vector<std::vector<int16_t>>& tracks) {
+  std::string bin;
+  std::string cue = "FILE \"" + name + ".bin\" BINARY\n";
+  for (size_t t = 0; t < tracks.size(); ++t) {
+    char line[64];
+    std::snprintf(line, sizeof line, "  TRACK %02zu AUDIO\n    INDEX 01 %s\n", t + 1,
+                  Msf(static_cast<uint32_t>(bin.size() / 2352)).c_str());
+    cue += line;
+    for (int16_t v : tracks[t]) PutLe(bin, static_cast<uint16_t>(v), 2);
+    bin.resize((bin.size() + 2351) / 2352 * 2352, '\0');
+  }
+  const std::string cuePath = folder + "/" + name + ".cue";
+  std::FILE* f = std::fopen((folder + "/" + name + ".bin").c_str(), "wb");
+  if (f) {
+    std::fwrite(bin.data(), 1, bin.size(), f);
+    std::fclose(f);
+  }
+  f = std::fopen(cuePath.c_str(), "wb");
+  if (f) {
+    std::fwrite(cue.data(), 1, cue.size(), f);
+    std::fclose(f);
+  }
+  return cuePath;
+}
+
+std::string CdaFile(int track, uint32_t firstSector, uint32_t sectors, uint32_t serial) {
+  std::string s = "RIFF";
+  PutLe(s, 36, 4);
+  s += "CDDAfmt ";
+  PutLe(s, 24, 4);
+  PutLe(s, 1, 2);  // version
+  PutLe(s, static_cast<uint32_t>(track), 2);
+  PutLe(s, serial, 4);
+  PutLe(s, firstSector, 4);
+  PutLe(s, sectors, 4);
+  // Start (with the two-second lead-in) and length as frame, second, minute.
+  const uint32_t start = firstSector + 150;
+  for (uint32_t v : {start, sectors}) {
+    s += static_cast<char>(v % 75);
+    s += static_cast<char>(v / 75 % 60);
+    s += static_cast<char>(v / 75 / 60);
+    s += '\0';
+  }
+  return s;
+}
+
+ScopedEnv::ScopedEnv(const char* name, const std::string& value) : m_name(name) {
+  if (const char* old = std::getenv(name)) m_old = old;
+  setenv(name, value.c_str(), 1);
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (m_old) {
+    setenv(m_name, m_old->c_str(), 1);
+  } else {
+    unsetenv(m_name);
+  }
+}
+
 bool HaveFfmpegCli() { return std::system("ffmpeg -version >/dev/null 2>&1") == 0; }
 
 bool RunFfmpeg(const std::string& arguments) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,27 @@ bool WriteWav8(const std::string& path, int rate, int channels, const std::vecto
 // `unknownLength` the header does not carry the frame count.
 bool WriteWavPack(const std::string& path, int rate, int channels, int bytesPerSample,
                   const std::vector<int32_t>& samples, bool unknownLength = false);
+
+// A CD image of audio tracks: "<name>.bin" holding each track's interleaved
+// 16-bit stereo samples (padded with silence to whole 2352-byte sectors) and
+// "<name>.cue" describing them. Returns the cue sheet's path.
+std::string WriteCdImage(const std::string& folder, const std::string& name,
+                         const std::vector<std::vector<int16_t>>& tracks);
+// The 44-byte ".cda" file of a track.
+std::string CdaFile(int track, uint32_t firstSector, uint32_t sectors, uint32_t serial = 0x1234);
+
+// Sets an environment variable for the life of the object, then restores it.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* m_name;
+  std::optional<std::string> m_old;
+};
 
 // True when the ffmpeg command line is installed.
 bool HaveFfmpegCli();

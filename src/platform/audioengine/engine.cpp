@@ -12,6 +12,7 @@
 
 #include "platform/audioengine/bass.h"
 #include "platform/audioengine/bass_midi.h"
+#include "platform/audioengine/cd_channel.h"
 #include "platform/audioengine/channel.h"
 #include "platform/audioengine/content_sniffer.h"
 #include "platform/audioengine/ffmpeg_channel.h"
@@ -167,6 +168,8 @@ std::unique_ptr<Channel> OpenByContent(const std::string& path, int& error) {
       if (!AddonEnabled(kAddonAdx)) return nullptr;
       return audioengine::OpenFfmpegChannel(path, sniff.kind, false, false, error);
     case ContentKind::CdTrack:
+      if (!AddonEnabled(kAddonCd)) return nullptr;
+      return audioengine::OpenCdChannel(path, error);
     case ContentKind::Midi:
     case ContentKind::Unknown:
       break;
