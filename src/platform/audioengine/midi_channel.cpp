@@ -67,6 +67,8 @@ class MidiChannel : public Channel {
     fluid_settings_setnum(s, "synth.gain", 0.5);
     fluid_settings_setint(s, "synth.threadsafe-api", 0);
     fluid_settings_setint(s, "synth.cpu-cores", 1);
+    // Sample data need not be locked in memory for offline rendering.
+    fluid_settings_setint(s, "synth.lock-memory", 0);
     m_synth.reset(new_fluid_synth(s));
     if (!m_synth) return false;
     LoadFonts(fonts);
