@@ -19,6 +19,7 @@
 #include "support/audio_fixtures.h"
 #include "support/av_fixture.h"
 #include "support/memory_frontend.h"
+#include "support/scoped_env.h"
 #include "support/synth_fixtures.h"
 #include "support/temp_dir.h"
 
@@ -253,7 +254,7 @@ TEST_F(BassReader, CdTrackFromTheDevice) {
   const std::string cda = m_dir.File("Track02.cda");
   test::WriteFileBytes(cda, test::CdaFile(2, 75, 150));
   {
-    test::ScopedEnv device("SONDREL_CD_DEVICE", cue);
+    test::ScopedEnv device("SONDREL_CD_DEVICE", cue.c_str());
     BassDecoder d;
     ASSERT_EQ(d.Open(cda, 0), 1);
     EXPECT_EQ(d.GetSampleRate(), 44100);
@@ -265,7 +266,8 @@ TEST_F(BassReader, CdTrackFromTheDevice) {
     EXPECT_EQ(d.GetPosition(), d.GetLength());
   }
   // A track file copied to the disk with no disc to read: no reader opens it.
-  test::ScopedEnv device("SONDREL_CD_DEVICE", m_dir.File("no-disc.cue"));
+  const std::string noDisc = m_dir.File("no-disc.cue");
+  test::ScopedEnv device("SONDREL_CD_DEVICE", noDisc.c_str());
   SourceOpener opener;
   int hasAudio = 1;
   EXPECT_FALSE(opener.OpenSource(cda, kSourceCdTrack, 0, 0, hasAudio));

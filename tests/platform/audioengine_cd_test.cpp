@@ -9,6 +9,7 @@
 #include "platform/audioengine/bass.h"
 #include "platform/audioengine/cd_channel.h"
 #include "support/audio_fixtures.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace sondrel {
@@ -46,7 +47,7 @@ class AudioEngineCd : public ::testing::Test {
 };
 
 TEST_F(AudioEngineCd, ReadsTheNamedTrackFromTheImage) {
-  test::ScopedEnv device(audioengine::kCdDeviceVariable, m_cue);
+  test::ScopedEnv device(audioengine::kCdDeviceVariable, m_cue.c_str());
   const std::string cda = WriteCda("Track02.cda", test::CdaFile(2, 75, 150));
   const HSTREAM h = BASS_StreamCreateFile(0, cda.c_str(), 0, 0, BASS_STREAM_DECODE);
   ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
@@ -74,11 +75,12 @@ TEST_F(AudioEngineCd, ReadsTheNamedTrackFromTheImage) {
 TEST_F(AudioEngineCd, FailuresWithoutDeviceTrackOrValidFile) {
   const std::string cda = WriteCda("Track02.cda", test::CdaFile(2, 75, 150));
   {
-    test::ScopedEnv device(audioengine::kCdDeviceVariable, m_dir.File("no-such-disc.cue"));
+    const std::string noDisc = m_dir.File("no-such-disc.cue");
+    test::ScopedEnv device(audioengine::kCdDeviceVariable, noDisc.c_str());
     EXPECT_EQ(BASS_StreamCreateFile(0, cda.c_str(), 0, 0, BASS_STREAM_DECODE), 0u);
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_NOCD) << "a track file copied off its disc";
   }
-  test::ScopedEnv device(audioengine::kCdDeviceVariable, m_cue);
+  test::ScopedEnv device(audioengine::kCdDeviceVariable, m_cue.c_str());
   const std::string track9 = WriteCda("Track09.cda", test::CdaFile(9, 0, 75));
   EXPECT_EQ(BASS_StreamCreateFile(0, track9.c_str(), 0, 0, BASS_STREAM_DECODE), 0u);
   EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_CDTRACK);

@@ -4,11 +4,11 @@
 
 #include <string>
 
+#include "encode/format_catalogue.h"
 #include "platform/audioengine/bass.h"
 #include "platform/audioengine/tag_reader.h"
 #include "platform/audioengine/tags.h"
 #include "support/audio_fixtures.h"
-#include "support/av_fixture.h"
 #include "support/temp_dir.h"
 
 namespace sondrel {
@@ -90,14 +90,8 @@ TEST_F(TagsRead, EveryTagKind) {
   ASSERT_TRUE(test::WriteSndfile16(flac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 2, tone));
   ASSERT_TRUE(test::WriteSndfile16(wav, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, tone));
   ASSERT_TRUE(test::WriteWavPack(wv, 44100, 2, 2, wide));
-  test::AvFixture fx;
-  fx.audio = {test::Sine(440, 44100, 8000, 0.5)};
-  fx.muxer = "ipod";
-  fx.audioEncoder = "aac";
-  ASSERT_TRUE(test::WriteAvFixture(m4a, fx));
-  fx.muxer = "mp3";
-  fx.audioEncoder = "libmp3lame";
-  ASSERT_TRUE(test::WriteAvFixture(mp3, fx));
+  ASSERT_TRUE(test::WriteWithFfmpegWriter(m4a, "ipod", kCodecAac, 44100, 2, 128000, tone));
+  ASSERT_TRUE(test::WriteWithFfmpegWriter(mp3, "mp3", kCodecMp3, 44100, 2, 128000, tone));
 
   for (const std::string& path : {flac, wav, wv, m4a, mp3}) {
     SCOPED_TRACE(path);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <numbers>
 
+#include "encode/ffmpeg_encoder.h"
 #include "platform/audioengine/bass.h"
 
 namespace sondrel::test {
@@ -212,24 +213,28 @@ std::string CdaFile(int track, uint32_t firstSector, uint32_t sectors, uint32_t 
   return s;
 }
 
-ScopedEnv::ScopedEnv(const char* name, const std::string& value) : m_name(name) {
-  if (const char* old = std::getenv(name)) m_old = old;
-  setenv(name, value.c_str(), 1);
-}
-
-ScopedEnv::~ScopedEnv() {
-  if (m_old) {
-    setenv(m_name, m_old->c_str(), 1);
-  } else {
-    unsetenv(m_name);
+bool WriteWithFfmpegWriter(const std::string& path, const std::string& muxer, int codecId, int rate,
+                           int channels, int bitRate, const std::vector<int16_t>& interleaved) {
+  FfmpegEncoder writer;
+  writer.SetFormat(FfmpegFormatParams{muxer, codecId});
+  writer.SetSampleRate(rate);
+  writer.SetChannels(channels);
+  writer.SetBitRate(bitRate);
+  writer.SetOutputPath(path);
+  if (!writer.Open()) return false;
+  const size_t frames = interleaved.size() / static_cast<size_t>(channels);
+  std::vector<int16_t> left(1152), right(1152);
+  for (size_t done = 0; done < frames;) {
+    const size_t n = std::min<size_t>(1152, frames - done);
+    for (size_t i = 0; i < n; ++i) {
+      left[i] = interleaved[(done + i) * channels];
+      right[i] = interleaved[(done + i) * channels + (channels > 1 ? 1 : 0)];
+    }
+    if (!writer.Write(left.data(), right.data(), static_cast<int>(n))) return false;
+    done += n;
   }
-}
-
-bool HaveFfmpegCli() { return std::system("ffmpeg -version >/dev/null 2>&1") == 0; }
-
-bool RunFfmpeg(const std::string& arguments) {
-  const std::string command = "ffmpeg -nostdin -v error -y " + arguments + " >/dev/null 2>&1";
-  return std::system(command.c_str()) == 0;
+  writer.Close();
+  return true;
 }
 
 bool WriteFixtureTags(const std::string& path, const FixtureTags& t) {

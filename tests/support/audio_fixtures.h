@@ -1,10 +1,8 @@
 // Audio fixtures made at test time: test signals, files written through
-// libsndfile and libwavpack, and the ffmpeg command line for the lossy
-// formats that no library here writes.
+// libsndfile, libwavpack and the program's own FFmpeg writer, CD images.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,23 +42,11 @@ std::string WriteCdImage(const std::string& folder, const std::string& name,
 // The 44-byte ".cda" file of a track.
 std::string CdaFile(int track, uint32_t firstSector, uint32_t sectors, uint32_t serial = 0x1234);
 
-// Sets an environment variable for the life of the object, then restores it.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value);
-  ~ScopedEnv();
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* m_name;
-  std::optional<std::string> m_old;
-};
-
-// True when the ffmpeg command line is installed.
-bool HaveFfmpegCli();
-// Runs "ffmpeg -nostdin -v error -y <arguments>"; true on success.
-bool RunFfmpeg(const std::string& arguments);
+// Encodes interleaved 16-bit samples through the program's own FFmpeg writer
+// into `muxer` ("mp3", "adts", "ipod", ...) with the catalogue's codec id
+// (kCodecMp3, kCodecAac, kCodecAlac, ...); false when the writer refuses.
+bool WriteWithFfmpegWriter(const std::string& path, const std::string& muxer, int codecId, int rate,
+                           int channels, int bitRate, const std::vector<int16_t>& interleaved);
 
 // Sets title, artist, album, year, genre, comment, track through TagLib.
 struct FixtureTags {
