@@ -3,6 +3,7 @@
 // reader that fails to open.
 #include "decode/source_opener.h"
 
+#include "decode/bass_decoder.h"
 #include "decode/ffmpeg_decoder.h"
 #include "decode/ffmpeg_probe.h"
 #include "decode/wma_decoder.h"
@@ -11,6 +12,7 @@ namespace sondrel {
 
 ReaderFactories DefaultReaderFactories() {
   ReaderFactories f;
+  f.bass = [] { return std::make_unique<BassDecoder>(); };
   f.wma = [] { return std::make_unique<WmaDecoder>(); };
   f.ffmpeg = [] { return std::make_unique<FfmpegDecoder>(); };
   f.ffmpegProbe = [] { return std::make_unique<FfmpegProbe>(); };

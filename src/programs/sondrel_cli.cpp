@@ -14,6 +14,7 @@
 
 #include <wx/init.h>
 
+#include "decode/audio_engine.h"
 #include "decode/source_type.h"
 #include "encode/format_catalogue.h"
 #include "engine/conversion_run.h"
@@ -244,7 +245,16 @@ int Run(int argc, char** argv) {
   }
 
   TerminalFrontend frontend(stderr, isatty(STDERR_FILENO) == 1);
+  if (!StartAudioEngine(frontend)) return kExitFailed;
+  struct EngineStopper {
+    ~EngineStopper() { StopAudioEngine(); }
+  } engineStopper;
   EngineState state(frontend);
+  state.loadDefaultSoundfont = [] {
+    int soundFont = 0;
+    LoadDefaultSoundfont(soundFont);
+    return soundFont;
+  };
 
   // The list, filled like Add Files: probed, duplicates left out, failures
   // reported together.

@@ -24,7 +24,8 @@ void* operator new(size_t size) {
   if (void* p = std::malloc(size ? size : 1)) return p;
   throw std::bad_alloc();
 }
-// The sanitizer's own nothrow form would otherwise be paired with free.
+// The nothrow form too (std::stable_sort's buffer uses it): under the
+// sanitizer it would otherwise come from the runtime and be freed here.
 void* operator new(size_t size, const std::nothrow_t&) noexcept {
   ++g_allocations;
   return std::malloc(size ? size : 1);

@@ -1,0 +1,162 @@
+#include "platform/audioengine/cd_channel.h"
+
+#include <cdio/cdio.h>
+#include <cdio/logging.h>
+#include <cdio/paranoia/cdda.h>
+#include <cdio/paranoia/paranoia.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+#include "platform/audioengine/bass.h"
+
+namespace sondrel::audioengine {
+
+namespace {
+
+constexpr size_t kCdaFileBytes = 44;
+constexpr uint32_t kFramesPerSector = 588;  // 2352 bytes of 16-bit stereo
+
+uint32_t Le32(const uint8_t* p) {
+  return (uint32_t{p[3]} << 24) | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+}
+
+struct CdioDeleter {
+  void operator()(CdIo_t* p) const { cdio_destroy(p); }
+};
+// The drive object borrows the CdIo_t, which its own owner destroys.
+struct DriveDeleter {
+  void operator()(cdrom_drive_t* d) const { cdio_cddap_close_no_free_cdio(d); }
+};
+struct ParanoiaDeleter {
+  void operator()(cdrom_paranoia_t* p) const { cdio_paranoia_free(p); }
+};
+struct CdioFree {
+  void operator()(char* p) const { cdio_free(p); }
+};
+
+void IgnoreLog(cdio_log_level_t, const char*) {}
+
+// The device or image to read from; empty when there is none.
+std::string CdDevice() {
+  const char* named = std::getenv(kCdDeviceVariable);
+  if (named && *named) return named;
+  std::unique_ptr<char, CdioFree> device(cdio_get_default_device(nullptr));
+  return device ? std::string(device.get()) : std::string();
+}
+
+class CdChannel : public Channel {
+ public:
+  bool Start(const std::string& path, const CdaTrack& cda, int& error) {
+    error = BASS_ERROR_NOCD;
+    const std::string device = CdDevice();
+    if (device.empty()) return false;
+    m_cdio.reset(cdio_open(device.c_str(), DRIVER_UNKNOWN));
+    if (!m_cdio) return false;
+    m_drive.reset(cdio_cddap_identify_cdio(m_cdio.get(), CDDA_MESSAGE_FORGETIT, nullptr));
+    if (!m_drive || cdio_cddap_open(m_drive.get()) != 0) return false;
+    // CD audio comes little-endian from drives and images alike; the
+    // drive's own guess from the data can be fooled by quiet tracks.
+    m_drive->bigendianp = 0;
+
+    error = BASS_ERROR_CDTRACK;
+    const auto track = static_cast<track_t>(cda.track);
+    const track_t first = cdio_get_first_track_num(m_cdio.get());
+    const track_t count = cdio_cddap_tracks(m_drive.get());
+    if (track < first || track >= first + count || !cdio_cddap_track_audiop(m_drive.get(), track)) {
+      return false;
+    }
+    const lsn_t begin = cdio_cddap_track_firstsector(m_drive.get(), track);
+    const lsn_t last = cdio_cddap_track_lastsector(m_drive.get(), track);
+    if (begin < 0 || last < begin) return false;
+
+    m_paranoia.reset(cdio_paranoia_init(m_drive.get()));
+    if (!m_paranoia) return false;
+    cdio_paranoia_modeset(m_paranoia.get(), PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
+    cdio_paranoia_seek(m_paranoia.get(), begin, SEEK_SET);
+    m_sectorsLeft = static_cast<uint32_t>(last - begin + 1);
+
+    SetFormat(44100, 2, false, BASS_CTYPE_STREAM_CD, 16);
+    SetLengthFrames(uint64_t{m_sectorsLeft} * kFramesPerSector);
+    // The track's data stands for the stream's file.
+    SetFileBytes(uint64_t{m_sectorsLeft} * CDIO_CD_FRAMESIZE_RAW);
+    SetSource(path, TagSource::None);
+    error = BASS_OK;
+    return true;
+  }
+
+ protected:
+  size_t Decode(void* out, size_t frames) override {
+    auto* dst = static_cast<int16_t*>(out);
+    size_t done = 0;
+    while (done < frames) {
+      if (m_sectorPos == kFramesPerSector) {
+        if (m_sectorsLeft == 0) break;
+        const int16_t* sector = cdio_paranoia_read(m_paranoia.get(), nullptr);
+        if (sector == nullptr) break;
+        std::memcpy(m_sector, sector, sizeof m_sector);
+        --m_sectorsLeft;
+        m_sectorPos = 0;
+      }
+      const size_t n = std::min<size_t>(frames - done, kFramesPerSector - m_sectorPos);
+      std::memcpy(dst + done * 2, m_sector + m_sectorPos * 2, n * 2 * sizeof(int16_t));
+      m_sectorPos += static_cast<uint32_t>(n);
+      done += n;
+    }
+    return done;
+  }
+
+ private:
+  // Declared in the order they are made, so that they are released in reverse.
+  std::unique_ptr<CdIo_t, CdioDeleter> m_cdio;
+  std::unique_ptr<cdrom_drive_t, DriveDeleter> m_drive;
+  std::unique_ptr<cdrom_paranoia_t, ParanoiaDeleter> m_paranoia;
+  uint32_t m_sectorsLeft = 0;
+  int16_t m_sector[kFramesPerSector * 2] = {};
+  uint32_t m_sectorPos = kFramesPerSector;
+};
+
+}  // namespace
+
+std::optional<CdaTrack> ParseCdaFile(const uint8_t* p, size_t size) {
+  if (p == nullptr || size != kCdaFileBytes || std::memcmp(p, "RIFF", 4) != 0 ||
+      Le32(p + 4) != kCdaFileBytes - 8 || std::memcmp(p + 8, "CDDA", 4) != 0 ||
+      std::memcmp(p + 12, "fmt ", 4) != 0 || Le32(p + 16) != 24) {
+    return std::nullopt;
+  }
+  CdaTrack t;
+  t.track = p[22] | (p[23] << 8);
+  t.serial = Le32(p + 24);
+  t.firstSector = Le32(p + 28);
+  t.sectors = Le32(p + 32);
+  if (t.track < 1 || t.track > 99) return std::nullopt;
+  return t;
+}
+
+std::unique_ptr<Channel> OpenCdChannel(const std::string& path, int& error) {
+  uint8_t bytes[kCdaFileBytes + 1];
+  size_t size = 0;
+  {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                         &std::fclose);
+    if (!file) {
+      error = BASS_ERROR_FILEOPEN;
+      return nullptr;
+    }
+    size = std::fread(bytes, 1, sizeof bytes, file.get());
+  }
+  const std::optional<CdaTrack> cda = ParseCdaFile(bytes, size);
+  if (!cda) {
+    error = BASS_ERROR_FILEFORM;
+    return nullptr;
+  }
+  static std::once_flag quiet;
+  std::call_once(quiet, [] { cdio_log_set_handler(IgnoreLog); });
+  auto channel = std::make_unique<CdChannel>();
+  if (!channel->Start(path, *cda, error)) return nullptr;
+  return channel;
+}
+
+}  // namespace sondrel::audioengine
