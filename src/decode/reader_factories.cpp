@@ -3,10 +3,15 @@
 // reader that fails to open.
 #include "decode/source_opener.h"
 
+#include "decode/aiff_decoder.h"
+#include "decode/au_decoder.h"
+
 namespace sondrel {
 
 ReaderFactories DefaultReaderFactories() {
   ReaderFactories f;
+  f.aiff = [] { return std::make_unique<AiffDecoder>(); };
+  f.au = [] { return std::make_unique<AuDecoder>(); };
   return f;
 }
 
