@@ -83,20 +83,26 @@ TEST_F(AiffDecoderTest, PcmWidthsAndByteOrders) {
        Form("AIFF", Comm(1, 2, 12, 8000) + Ssnd(Be16(0x7FF0) + Be16(0x8010))),
        {0x7FF0, int16_t(0x8010)}},
       {"24-bit keeps the top two bytes",
-       Form("AIFF", Comm(1, 1, 24, 8000) + Ssnd("\x12\x34\x56")), {0x1234}},
+       Form("AIFF", Comm(1, 1, 24, 8000) + Ssnd("\x12\x34\x56")),
+       {0x1234}},
       {"32-bit keeps the top two bytes",
-       Form("AIFF", Comm(1, 1, 32, 8000) + Ssnd("\xFE\xDC\xBA\x98")), {int16_t(0xFEDC)}},
+       Form("AIFF", Comm(1, 1, 32, 8000) + Ssnd("\xFE\xDC\xBA\x98")),
+       {int16_t(0xFEDC)}},
       {"sowt (lower case) is little-endian",
-       Form("AIFC", Comm(1, 1, 16, 8000, "sowt") + Ssnd("\x34\x12")), {0x1234}},
+       Form("AIFC", Comm(1, 1, 16, 8000, "sowt") + Ssnd("\x34\x12")),
+       {0x1234}},
       {"in24 little-endian keeps the last two bytes",
-       Form("AIFC", Comm(1, 1, 24, 8000, "23ni") + Ssnd("\x56\x34\x12")), {0x1234}},
+       Form("AIFC", Comm(1, 1, 24, 8000, "23ni") + Ssnd("\x56\x34\x12")),
+       {0x1234}},
       {"raw is offset binary",
-       Form("AIFC", Comm(1, 3, 8, 8000, "raw ") + Ssnd("\x00\x80\xFF"s)), {-32768, 0, 32512}},
+       Form("AIFC", Comm(1, 3, 8, 8000, "raw ") + Ssnd("\x00\x80\xFF"s)),
+       {-32768, 0, 32512}},
       {"fl32 0.5 becomes 16383",
        Form("AIFC", Comm(1, 3, 32, 8000, "fl32") +
                         Ssnd(Be32(0x3F000000) + Be32(0x40000000) + Be32(0x7FC00000))),
        {16383, 32767, 0}},  // 2.0 is held at full scale, NaN is silence
-      {"fl64 -1.0", Form("AIFC", Comm(1, 1, 64, 8000, "FL64") + Ssnd(Be32(0xBFF00000) + Be32(0))),
+      {"fl64 -1.0",
+       Form("AIFC", Comm(1, 1, 64, 8000, "FL64") + Ssnd(Be32(0xBFF00000) + Be32(0))),
        {-32768}},
       {"ulaw", Form("AIFC", Comm(1, 2, 16, 8000, "ulaw") + Ssnd("\x00\xFF"s)), {-32124, 0}},
       {"alaw", Form("AIFC", Comm(1, 2, 16, 8000, "alaw") + Ssnd("\xD5\x2A")), {8, -32256}},
@@ -107,8 +113,7 @@ TEST_F(AiffDecoderTest, PcmWidthsAndByteOrders) {
     EXPECT_EQ(Drain(m_decoder).samples, c.expected);
   }
   for (int bits : {0, 33}) {
-    EXPECT_EQ(m_decoder.Open(Put(Form("AIFF", Comm(1, 1, bits, 8000) + Ssnd("\0\0\0\0\0"))), 0),
-              0);
+    EXPECT_EQ(m_decoder.Open(Put(Form("AIFF", Comm(1, 1, bits, 8000) + Ssnd("\0\0\0\0\0"))), 0), 0);
   }
   EXPECT_EQ(m_decoder.Open(Put(Form("AIFC", Comm(1, 1, 16, 8000, "ACE2") + Ssnd("\0\0"))), 0), 0);
 }
@@ -151,10 +156,10 @@ TEST_F(AiffDecoderTest, TenChannelsMixTheFirstEight) {
 TEST_F(AiffDecoderTest, CompressedFrameCounts) {
   {
     SCOPED_TRACE("GSM: 33,000 bytes are 1000 frames of 160 samples; stereo halves the frames");
-    ASSERT_EQ(m_decoder.Open(Put(Form("AIFC", Comm(2, 1, 16, 44100, "GSM ") +
-                                                  Ssnd(std::string(33000, '\xD0')))),
-                             0),
-              1);
+    ASSERT_EQ(
+        m_decoder.Open(
+            Put(Form("AIFC", Comm(2, 1, 16, 44100, "GSM ") + Ssnd(std::string(33000, '\xD0')))), 0),
+        1);
     EXPECT_EQ(m_decoder.GetDuration(), 80000 / 44100);
     auto d = Drain(m_decoder);
     EXPECT_EQ(d.samples.size(), 2u * 80000);
@@ -177,7 +182,9 @@ TEST_F(AiffDecoderTest, MonoIma4FallsToTheNextReader) {
   test::FakeDecoderScript fails;
   fails.openSucceeds = false;
   f.bass = [&] { return std::make_unique<test::FakeDecoder>(fails, "bass", &log); };
-  f.ffmpeg = [&] { return std::make_unique<test::FakeDecoder>(test::FakeDecoderScript{}, "ffmpeg", &log); };
+  f.ffmpeg = [&] {
+    return std::make_unique<test::FakeDecoder>(test::FakeDecoderScript{}, "ffmpeg", &log);
+  };
   SourceOpener opener(f);
   int hasAudio = -1;
   auto reader = opener.OpenSource(path, kSourceAiff, 0, 1, hasAudio);
@@ -243,10 +250,10 @@ TEST_F(AiffDecoderTest, BadInputRefusedOrStoppedCleanly) {
   const Case cases[] = {
       {"SSND size past the end: the data ends with the file",
        Form("AIFF", comm + "SSND" + Be32(1000) + Be32(0) + Be32(0) + pcm), 1, 4},
-      {"SSND size 0xFFFFFFFF", Form("AIFF", comm + "SSND" + Be32(0xFFFFFFFF) + Be32(0) + Be32(0) + pcm),
-       1, 4},
-      {"SSND offset past the chunk", Form("AIFF", comm + BeChunk("SSND", Be32(100) + Be32(0) + pcm)),
-       0, 0},
+      {"SSND size 0xFFFFFFFF",
+       Form("AIFF", comm + "SSND" + Be32(0xFFFFFFFF) + Be32(0) + Be32(0) + pcm), 1, 4},
+      {"SSND offset past the chunk",
+       Form("AIFF", comm + BeChunk("SSND", Be32(100) + Be32(0) + pcm)), 0, 0},
       {"SSND offset 0xFFFFFFFF",
        Form("AIFF", comm + BeChunk("SSND", Be32(0xFFFFFFFF) + Be32(0) + pcm)), 0, 0},
       {"SSND smaller than its header", Form("AIFF", comm + BeChunk("SSND", "abc")), 0, 0},
@@ -256,16 +263,19 @@ TEST_F(AiffDecoderTest, BadInputRefusedOrStoppedCleanly) {
        0, 0},
       {"COMM cut short", Form("AIFF", comm.substr(0, 20)), 0, 0},
       {"infinite rate",
-       Form("AIFF", BeChunk("COMM", Be16(1) + Be32(4) + Be16(16) + "\x7F\xFF" + std::string(8, '\0')) +
-                        Ssnd(pcm)),
+       Form("AIFF",
+            BeChunk("COMM", Be16(1) + Be32(4) + Be16(16) + "\x7F\xFF" + std::string(8, '\0')) +
+                Ssnd(pcm)),
        0, 0},
       {"negative rate",
-       Form("AIFF", BeChunk("COMM", Be16(1) + Be32(4) + Be16(16) + "\xC0\x0B\xFA" + std::string(7, '\0')) +
-                        Ssnd(pcm)),
+       Form("AIFF",
+            BeChunk("COMM", Be16(1) + Be32(4) + Be16(16) + "\xC0\x0B\xFA" + std::string(7, '\0')) +
+                Ssnd(pcm)),
        0, 0},
       {"rate beyond 32 bits",
-       Form("AIFF", BeChunk("COMM", Be16(1) + Be32(4) + Be16(16) + "\x40\x3F\x80" + std::string(7, '\0')) +
-                        Ssnd(pcm)),
+       Form("AIFF",
+            BeChunk("COMM", Be16(1) + Be32(4) + Be16(16) + "\x40\x3F\x80" + std::string(7, '\0')) +
+                Ssnd(pcm)),
        0, 0},
       {"DWVW width outside 8..24", Form("AIFC", Comm(1, 4, 32, 8000, "DWVW") + Ssnd(pcm)), 0, 0},
       {"odd trailing byte is not a sample", Form("AIFF", comm + Ssnd(pcm + "\x01")), 1, 4},
@@ -333,7 +343,7 @@ TEST_F(AiffDecoderTest, DwvwOfEveryWidth) {
       for (int i = 0; i < 3000 * channels; ++i) {
         noise = noise * 1664525u + 1013904223u;
         // Small steps, large jumps and both extremes.
-        const int32_t v = i % 97 == 0 ? -maxDelta
+        const int32_t v = i % 97 == 0   ? -maxDelta
                           : i % 89 == 0 ? maxDelta - 1
                                         : int32_t(noise >> (33 - width)) - maxDelta / 2;
         samples.push_back(v);
@@ -385,20 +395,20 @@ TEST_P(AiffSndfileRoundTrip, MatchesLibsndfile) {
 
 INSTANTIATE_TEST_SUITE_P(
     Codings, AiffSndfileRoundTrip,
-    ::testing::Values(
-        SndfileCase{"pcm16", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 2, 0},
-        SndfileCase{"pcm8", SF_FORMAT_AIFF | SF_FORMAT_PCM_S8, 1, 0},
-        SndfileCase{"pcm24", SF_FORMAT_AIFF | SF_FORMAT_PCM_24, 2, 0},
-        SndfileCase{"pcm32", SF_FORMAT_AIFF | SF_FORMAT_PCM_32, 1, 0},
-        SndfileCase{"sowt", SF_FORMAT_AIFF | SF_FORMAT_PCM_16 | SF_ENDIAN_LITTLE, 2, 0},
-        SndfileCase{"fl32", SF_FORMAT_AIFF | SF_FORMAT_FLOAT, 2, 1},
-        SndfileCase{"fl64", SF_FORMAT_AIFF | SF_FORMAT_DOUBLE, 1, 1},
-        SndfileCase{"ulaw", SF_FORMAT_AIFF | SF_FORMAT_ULAW, 2, 0},
-        SndfileCase{"alaw", SF_FORMAT_AIFF | SF_FORMAT_ALAW, 1, 0},
-        SndfileCase{"ima4", SF_FORMAT_AIFF | SF_FORMAT_IMA_ADPCM, 2, 0},
-        SndfileCase{"gsm", SF_FORMAT_AIFF | SF_FORMAT_GSM610, 1, 0},
-        SndfileCase{"dwvw16", SF_FORMAT_AIFF | SF_FORMAT_DWVW_16, 1, 0},
-        SndfileCase{"dwvw24", SF_FORMAT_AIFF | SF_FORMAT_DWVW_24, 1, 0}),
+    ::testing::Values(SndfileCase{"pcm16", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 2, 0},
+                      SndfileCase{"pcm8", SF_FORMAT_AIFF | SF_FORMAT_PCM_S8, 1, 0},
+                      SndfileCase{"pcm24", SF_FORMAT_AIFF | SF_FORMAT_PCM_24, 2, 0},
+                      SndfileCase{"pcm32", SF_FORMAT_AIFF | SF_FORMAT_PCM_32, 1, 0},
+                      SndfileCase{"sowt", SF_FORMAT_AIFF | SF_FORMAT_PCM_16 | SF_ENDIAN_LITTLE, 2,
+                                  0},
+                      SndfileCase{"fl32", SF_FORMAT_AIFF | SF_FORMAT_FLOAT, 2, 1},
+                      SndfileCase{"fl64", SF_FORMAT_AIFF | SF_FORMAT_DOUBLE, 1, 1},
+                      SndfileCase{"ulaw", SF_FORMAT_AIFF | SF_FORMAT_ULAW, 2, 0},
+                      SndfileCase{"alaw", SF_FORMAT_AIFF | SF_FORMAT_ALAW, 1, 0},
+                      SndfileCase{"ima4", SF_FORMAT_AIFF | SF_FORMAT_IMA_ADPCM, 2, 0},
+                      SndfileCase{"gsm", SF_FORMAT_AIFF | SF_FORMAT_GSM610, 1, 0},
+                      SndfileCase{"dwvw16", SF_FORMAT_AIFF | SF_FORMAT_DWVW_16, 1, 0},
+                      SndfileCase{"dwvw24", SF_FORMAT_AIFF | SF_FORMAT_DWVW_24, 1, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

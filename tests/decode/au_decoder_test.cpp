@@ -40,15 +40,15 @@ TEST_F(AuDecoderTest, ByteOrdersAndMagics) {
   std::string swapped;
   for (size_t i = 0; i < data.size(); i += 2) swapped += {data[i + 1], data[i]};
   for (const std::string& magic : {"dns."s, "\x00\x64\x73\x2E"s}) {
-    ASSERT_EQ(m_decoder.Open(Put(magic + Le32(24) + Le32(8) + Le32(3) + Le32(44100) + Le32(2) +
-                                 swapped),
-                             0),
+    ASSERT_EQ(m_decoder.Open(
+                  Put(magic + Le32(24) + Le32(8) + Le32(3) + Le32(44100) + Le32(2) + swapped), 0),
               1);
     EXPECT_EQ(m_decoder.GetSampleRate(), 44100);
     EXPECT_EQ(Drain(m_decoder).samples, expected);
   }
-  ASSERT_EQ(m_decoder.Open(Put("\x2E\x73\x64\x00"s + AuHeader(24, 8, 3, 44100, 2).substr(4) + data), 0),
-            1);
+  ASSERT_EQ(
+      m_decoder.Open(Put("\x2E\x73\x64\x00"s + AuHeader(24, 8, 3, 44100, 2).substr(4) + data), 0),
+      1);
   EXPECT_EQ(Drain(m_decoder).samples, expected);
 }
 
@@ -86,9 +86,9 @@ TEST_F(AuDecoderTest, HeaderRules) {
     // rate 22050 and 1 channel.
     const std::string header = ".snd"s + Be32(40) + Be32(4) + "\xFF\xFF\xFF\xFF" + "\xFF\xFF\xFF" +
                                Be32(3) + Be32(22050) + Be32(1);
-    ASSERT_EQ(m_decoder.Open(Put(header + std::string(40 - header.size(), '\0') + "\x12\x34\x56\x78"),
-                             0),
-              1);
+    ASSERT_EQ(
+        m_decoder.Open(Put(header + std::string(40 - header.size(), '\0') + "\x12\x34\x56\x78"), 0),
+        1);
     EXPECT_EQ(m_decoder.GetSampleRate(), 22050);
     EXPECT_EQ(Drain(m_decoder).samples, (std::vector<int16_t>{0x1234, 0x5678}));
   }
@@ -112,7 +112,8 @@ TEST_F(AuDecoderTest, BadInputRefused) {
       {"data offset past the end", AuHeader(1000, 16, 3, 8000, 1) + data},
       {"data offset 0xFFFFFFFF", AuHeader(0xFFFFFFFF, 16, 3, 8000, 1) + data},
       {"unknown encoding", AuHeader(24, 16, 24, 8000, 1) + data},
-      {"no encoding found by the search", AuHeader(24, 16, 0xFFFFFFFF, 8000, 1) + std::string(96, '\xFF')},
+      {"no encoding found by the search",
+       AuHeader(24, 16, 0xFFFFFFFF, 8000, 1) + std::string(96, '\xFF')},
       {"absurd channel count", AuHeader(24, 16, 3, 8000, 0x7FFFFFFF) + data},
       {"empty file", ""},
   };

@@ -14,9 +14,13 @@
 namespace sondrel::test {
 
 inline std::string Be16(uint16_t v) { return {char(v >> 8), char(v)}; }
-inline std::string Be32(uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
+inline std::string Be32(uint32_t v) {
+  return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+}
 inline std::string Le16(uint16_t v) { return {char(v), char(v >> 8)}; }
-inline std::string Le32(uint32_t v) { return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
+inline std::string Le32(uint32_t v) {
+  return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+}
 
 // The 80-bit extended form of a whole number, as in an AIFF COMM chunk.
 inline std::string Extended(uint32_t rate) {
@@ -43,7 +47,8 @@ inline std::string BeChunk(const std::string& id, const std::string& body, int64
 
 inline std::string Comm(int channels, uint32_t frames, int bits, uint32_t rate,
                         const std::string& compression = "") {
-  std::string body = Be16(uint16_t(channels)) + Be32(frames) + Be16(uint16_t(bits)) + Extended(rate);
+  std::string body =
+      Be16(uint16_t(channels)) + Be32(frames) + Be16(uint16_t(bits)) + Extended(rate);
   if (!compression.empty()) body += compression + std::string("\0", 1) + '\0';
   return BeChunk("COMM", body);
 }

@@ -48,7 +48,8 @@ Seeds AiffSeeds() {
       {"gsm", SndfileBytes(SF_FORMAT_AIFF | SF_FORMAT_GSM610, 1, 320)},
       {"dwvw16", SndfileBytes(SF_FORMAT_AIFF | SF_FORMAT_DWVW_16, 1, 300)},
       {"dwvw24", SndfileBytes(SF_FORMAT_AIFF | SF_FORMAT_DWVW_24, 1, 300)},
-      {"raw_comm_after_ssnd", Form("AIFC", Ssnd("\x00\x80\xFF\x10"s) + Comm(1, 4, 8, 8000, "raw "))},
+      {"raw_comm_after_ssnd",
+       Form("AIFC", Ssnd("\x00\x80\xFF\x10"s) + Comm(1, 4, 8, 8000, "raw "))},
       {"ten_channels", Form("AIFF", Comm(10, 2, 16, 8000) + Ssnd(frame10 + frame10))},
       {"id3", Form("AIFF", Comm(1, 2, 12, 22050) + Ssnd("\x10\x20\x30\x40"s) +
                                BeChunk("ID3 ", std::string(id3.data(), id3.size())))},
@@ -78,8 +79,8 @@ Seeds WavInfoSeeds() {
     return c;
   };
   const std::string info = "INFO" + item("INAM", "Title") + item("iart", "Artist") +
-                           item("ICRD", "1999-05-01") + item("IGNR", "(17)") +
-                           "IGRE" + Le32(1) + "\x05" + '\0' + item("ISFT", "tool");
+                           item("ICRD", "1999-05-01") + item("IGNR", "(17)") + "IGRE" + Le32(1) +
+                           "\x05" + '\0' + item("ISFT", "tool");
   const std::string list = "LIST" + Le32(uint32_t(info.size())) + info;
   const std::string disp = "DISP" + Le32(9) + Le32(1) + "Shown" + '\0';
   const std::string fmt = "fmt " + Le32(16) + std::string(16, '\1');
