@@ -117,11 +117,14 @@ bool IsSkippedItem(const uint8_t* id) {
   return false;
 }
 
-// Reads up to kMaxRead bytes of a chunk body into `out`; false when the
-// buffer cannot be had.
+// Reads up to kMaxRead bytes of a chunk body into `out` (no more than the
+// file still holds); false when the buffer cannot be had.
 bool ReadCapped(BinaryFile& file, uint64_t size, std::vector<uint8_t>& out) {
+  const int64_t left = file.Size() - file.Tell();
+  if (left < 0) return false;
+  size = std::min<uint64_t>({size, kMaxRead, static_cast<uint64_t>(left)});
   try {
-    out.assign(static_cast<size_t>(std::min<uint64_t>(size, kMaxRead)), 0);
+    out.assign(static_cast<size_t>(size), 0);
   } catch (const std::bad_alloc&) {
     out.clear();
     return false;
