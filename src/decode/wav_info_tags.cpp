@@ -72,6 +72,7 @@ std::string ToUtf8(std::string s) {
 
 // Bytes up to the first zero byte.
 std::string TextOf(const uint8_t* data, size_t size) {
+  if (size == 0) return {};
   const void* zero = std::memchr(data, 0, size);
   const size_t n = zero ? size_t(static_cast<const uint8_t*>(zero) - data) : size;
   return std::string(reinterpret_cast<const char*>(data), n);

@@ -93,6 +93,9 @@ TEST_F(WavInfoTagsTest, DisplayText) {
   EXPECT_EQ(m_tags.title, "Named");
   EXPECT_EQ(Read(Riff(Disp("Picture", 8))), 0);
   EXPECT_EQ(m_tags.title, "");
+  // A plain-text DISP whose text the file cut off still counts, with no title.
+  EXPECT_EQ(Read(Riff("DISP" + Le32(5) + Le32(1))), 1);
+  EXPECT_EQ(m_tags.title, "");
 }
 
 TEST_F(WavInfoTagsTest, LayoutVariants) {
