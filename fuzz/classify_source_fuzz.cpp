@@ -2,6 +2,7 @@
 // out of bounds, and must agree with the extension it reports.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "decode/source_type.h"

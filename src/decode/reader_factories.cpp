@@ -3,6 +3,8 @@
 // reader that fails to open.
 #include "decode/source_opener.h"
 
+#include "decode/aiff_decoder.h"
+#include "decode/au_decoder.h"
 #include "decode/bass_decoder.h"
 #include "decode/ffmpeg_decoder.h"
 #include "decode/ffmpeg_probe.h"
@@ -13,6 +15,8 @@ namespace sondrel {
 ReaderFactories DefaultReaderFactories() {
   ReaderFactories f;
   f.bass = [] { return std::make_unique<BassDecoder>(); };
+  f.aiff = [] { return std::make_unique<AiffDecoder>(); };
+  f.au = [] { return std::make_unique<AuDecoder>(); };
   f.wma = [] { return std::make_unique<WmaDecoder>(); };
   f.ffmpeg = [] { return std::make_unique<FfmpegDecoder>(); };
   f.ffmpegProbe = [] { return std::make_unique<FfmpegProbe>(); };

@@ -1,0 +1,23 @@
+// AiffDecoder on arbitrary bytes: open through a file and read to the end.
+// Must never crash, hang or touch memory outside its buffers.
+#include <cstddef>
+#include <cstdint>
+
+#include "decode/aiff_decoder.h"
+#include "fuzz_temp_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static sondrel::fuzz::TempFile file(".aiff");
+  static sondrel::AiffDecoder decoder;  // its 8 MiB work buffer is made once
+  if (!decoder.Open(file.Write(data, size), 0)) return 0;
+  int16_t left[sondrel::kBlockFrames];
+  int16_t right[sondrel::kBlockFrames];
+  for (int n; (n = decoder.Read(left, right)) > 0;) {
+    if (n > sondrel::kBlockFrames) __builtin_trap();
+  }
+  if (decoder.GetPosition() != decoder.GetLength()) __builtin_trap();
+  sondrel::TagInfo tags;
+  decoder.GetTags(tags);
+  decoder.Close();
+  return 0;
+}

@@ -1,0 +1,96 @@
+// AiffDecoder: reads AIFF and AIFF-C files itself.
+//
+// Open walks the chunks (COMM and SSND in any order, pad bytes, an "ID3 "
+// chunk for the tags) and picks a read routine for the coding: PCM of 1 to 32
+// bits in either byte order, 32- and 64-bit floating point, mu-law, A-law,
+// 8-bit offset binary, IMA4 ADPCM (stereo only), GSM 06.10 and DWVW of 8 to 24
+// bits. More than two channels are mixed to two from the first eight.
+//
+// Progress is in file bytes: length is the file size, position the offset of
+// the next byte to read (it reaches length when the sound data ends).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "decode/binary_file.h"
+#include "decode/decoder.h"
+#include "decode/dwvw.h"
+#include "decode/gsm610.h"
+
+namespace sondrel {
+
+class AiffDecoder : public Decoder {
+ public:
+  // The work buffer for chunk headers, COMM and the sound data of one call.
+  static constexpr size_t kWorkBufferSize = 8u << 20;
+  // The most of an "ID3 " chunk that is read.
+  static constexpr size_t kMaxId3Size = 10u << 20;
+
+  AiffDecoder();
+  ~AiffDecoder() override;
+  AiffDecoder(const AiffDecoder&) = delete;
+  AiffDecoder& operator=(const AiffDecoder&) = delete;
+
+  void Close() override;
+  int Open(const std::string& path, int renderRate) override;
+  int Read(int16_t* left, int16_t* right) override;
+  // 0 when the file carried no tag text; else 1 with all nine fields.
+  int GetTags(TagInfo& tags) override;
+
+ private:
+  enum class Coding { Pcm, Float32, Float64, Mulaw, Alaw, Ima4, Raw, Gsm, Dwvw };
+
+  bool WalkChunks();
+  bool ParseComm(uint32_t size, bool aifc);
+  void ReadId3Chunk(int64_t offset, uint32_t size);
+  bool ChooseCoding();
+
+  int ReadSamples(int16_t* left, int16_t* right);
+  int ReadIma4(int16_t* left, int16_t* right);
+  int ReadGsm(int16_t* left, int16_t* right);
+  int ReadDwvw(int16_t* left, int16_t* right);
+  // Reads up to `size` sound bytes into the work buffer; advances position.
+  size_t ReadData(uint8_t* data, size_t size);
+  // Adds one decoded sample of the interleaved stream to the frame being
+  // built; true when it completed an output frame at `frames`.
+  bool PutSample(int16_t sample, int16_t* left, int16_t* right, int& frames);
+  // Marks the end of the data, so that position reaches length.
+  int Finish();
+
+  std::unique_ptr<uint8_t[]> m_work;
+  BinaryFile m_file;
+  TagInfo m_tags;
+
+  // From COMM.
+  bool m_haveComm = false;
+  int m_commChannels = 0;
+  uint32_t m_commFrames = 0;
+  bool m_commFramesKnown = false;
+  int m_commSampleSize = 0;
+  int m_commRate = 0;
+  uint32_t m_compression = 0;
+  bool m_aifc = false;
+  // From SSND.
+  bool m_haveSsnd = false;
+  int64_t m_dataStart = 0;
+  int64_t m_dataLength = 0;
+
+  Coding m_coding = Coding::Pcm;
+  bool m_littleEndian = false;
+  int m_sampleSize = 0;  // bits per stored sample
+  int m_container = 0;   // bytes per stored sample (PCM-like codings)
+  int64_t m_frames = 0;
+  int64_t m_dataRemaining = 0;
+  int m_channelsUsed = 0;
+  bool m_ended = false;
+
+  Gsm610Decoder m_gsm;
+  DwvwDecoder m_dwvw;
+  int64_t m_dwvwFramesLeft = -1;  // -1: no limit from COMM
+  // The output frame being assembled from an interleaved sample stream.
+  int16_t m_pending[8] = {};
+  int m_pendingChannel = 0;
+};
+
+}  // namespace sondrel

@@ -1,0 +1,50 @@
+#include "decode/ima_adpcm.h"
+
+namespace sondrel {
+namespace {
+
+constexpr int kStepTable[89] = {
+    7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,   21,    23,
+    25,    28,    31,    34,    37,    41,    45,    50,    55,    60,    66,   73,    80,
+    88,    97,    107,   118,   130,   143,   157,   173,   190,   209,   230,  253,   279,
+    307,   337,   371,   408,   449,   494,   544,   598,   658,   724,   796,  876,   963,
+    1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,  2272,  2499,  2749, 3024,  3327,
+    3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,  9493, 10442, 11487,
+    12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
+
+constexpr int kIndexTable[16] = {-1, -1, -1, -1, 2, 4, 6, 8, -1, -1, -1, -1, 2, 4, 6, 8};
+
+}  // namespace
+
+int16_t ImaAdpcmDecode(ImaAdpcmState& state, int code) {
+  const int step = kStepTable[state.stepIndex];
+  int difference = step >> 3;
+  if (code & 1) difference += step >> 2;
+  if (code & 2) difference += step >> 1;
+  if (code & 4) difference += step;
+  if (code & 8) difference = -difference;
+  int predictor = state.predictor + difference;
+  if (predictor > 32767) predictor = 32767;
+  if (predictor < -32768) predictor = -32768;
+  state.predictor = predictor;
+  int index = state.stepIndex + kIndexTable[code & 15];
+  if (index < 0) index = 0;
+  if (index > 88) index = 88;
+  state.stepIndex = index;
+  return static_cast<int16_t>(predictor);
+}
+
+void DecodeIma4Block(const uint8_t* block, int16_t* out) {
+  ImaAdpcmState state;
+  // The header's top nine bits are the predictor as a signed 16-bit value.
+  state.predictor = static_cast<int16_t>((block[0] << 8) | (block[1] & 0x80));
+  state.stepIndex = block[1] & 0x7F;
+  if (state.stepIndex > 88) state.stepIndex = 88;
+  for (int i = 0; i < 32; ++i) {
+    const uint8_t byte = block[2 + i];
+    out[2 * i] = ImaAdpcmDecode(state, byte & 0x0F);
+    out[2 * i + 1] = ImaAdpcmDecode(state, byte >> 4);
+  }
+}
+
+}  // namespace sondrel
