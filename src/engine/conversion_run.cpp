@@ -12,7 +12,7 @@
 #include "engine/render_rate.h"
 #include "engine/run_steps.h"
 #include "engine/target_naming.h"
-#include "engine/wav_info_fallback.h"
+#include "decode/wav_info_tags.h"
 
 namespace sondrel {
 
@@ -119,7 +119,7 @@ void SetFileTags(EngineState& state, const ConvertSettings& settings, const File
     bool found = decoder.GetTags(tags) != 0;
     if (!found && source.sourceType == kSourceWav) {
       tags = TagInfo{};
-      found = ReadWavInfoFallback(source.sourcePath, tags);
+      found = ReadWavInfoTags(source.sourcePath, tags) != 0;
     }
     if (found) {
       encoder.SetTags(tags.title, tags.artist, tags.album, tags.genre, tags.year, tags.comment,

@@ -18,6 +18,7 @@
 #include "engine/file_probe.h"
 #include "engine/settings.h"
 #include "support/av_fixture.h"
+#include "support/fake_decoder.h"
 #include "support/memory_frontend.h"
 #include "support/temp_dir.h"
 
@@ -162,6 +163,44 @@ TEST_F(RealFiles, FullDiskLeavesNoPartialFileAndTheRunGoesOn) {
   EXPECT_FALSE(bigLeft) << "no partial output";
   EXPECT_EQ(tinyOut, "tiny.wav") << "the run goes on";
   EXPECT_TRUE(tinyThere);
+}
+
+}  // namespace
+}  // namespace sondrel
+
+namespace sondrel {
+namespace {
+
+// A WAV source whose reader gives no tags: the run reads its LIST/INFO chunk
+// and carries the texts into the output.
+TEST_F(RealFiles, WavInfoTagsTransferWhenTheReaderHasNone) {
+  const std::string source = dir.File("tagged.wav");
+  {
+    SF_INFO info = {};
+    info.samplerate = 44100;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* f = sf_open(source.c_str(), SFM_WRITE, &info);
+    ASSERT_TRUE(f);
+    sf_set_string(f, SF_STR_TITLE, "Info Title");
+    sf_set_string(f, SF_STR_ARTIST, "Info Artist");
+    std::vector<short> silence(44100, 100);
+    sf_writef_short(f, silence.data(), 44100);
+    sf_close(f);
+  }
+  const int row = Add(source);
+  test::FakeDecoderScript noTags;
+  noTags.channels = 1;
+  state.opener.Factories().bass = test::FakeFactory(noTags, "untagged", nullptr);
+  settings.ID3TagType = kTagTransfer;
+  Convert(kFormatMp3);
+  ASSERT_EQ(Output(row), "tagged.mp3");
+  FfmpegDecoder decoder;
+  ASSERT_TRUE(decoder.Open((out / "tagged.mp3").string(), 0));
+  TagInfo tags;
+  ASSERT_TRUE(decoder.GetTags(tags));
+  EXPECT_EQ(tags.title, "Info Title");
+  EXPECT_EQ(tags.artist, "Info Artist");
 }
 
 }  // namespace
