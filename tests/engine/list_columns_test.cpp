@@ -56,3 +56,36 @@ TEST(AddFailureReport, NameCharset) {
 
 }  // namespace
 }  // namespace sondrel
+
+#include "decode/audio_engine.h"
+#include "engine/file_probe.h"
+#include "support/audio_fixtures.h"
+#include "support/memory_frontend.h"
+#include "support/scoped_env.h"
+#include "support/temp_dir.h"
+
+namespace sondrel {
+namespace {
+
+// A track file copied from a CD to a folder opens with no reader (no drive
+// has the disc) and leaves the CD hint for the add-files message.
+TEST(ProbeFile, CdTrackCopiedToDiskFailsWithTheCdHint) {
+  test::TempDir dir;
+  const std::string cda = dir.File("Track01.cda");
+  test::WriteFileBytes(cda, test::CdaFile(1, 0, 75));
+  test::ScopedEnv device("SONDREL_CD_DEVICE", dir.File("no-such-image.cue").c_str());
+  test::MemoryFrontend frontend;
+  ASSERT_TRUE(StartAudioEngine(frontend));
+  SourceOpener opener;
+  FileItem item;
+  EXPECT_FALSE(ProbeFile(opener, cda, item));
+  StopAudioEngine();
+  EXPECT_EQ(opener.Note(), kCdTrackNote);
+  AddFailureReport report;
+  report.Add(cda, false);
+  const std::string message = report.Message(opener.Note());
+  EXPECT_EQ(message.substr(message.size() - opener.Note().size()), kCdTrackNote);
+}
+
+}  // namespace
+}  // namespace sondrel
