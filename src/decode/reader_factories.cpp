@@ -2,11 +2,13 @@
 // reader is not built yet has no factory, which the opener treats as a
 // reader that fails to open.
 #include "decode/source_opener.h"
+#include "decode/vorbis_decoder.h"
 
 namespace sondrel {
 
 ReaderFactories DefaultReaderFactories() {
   ReaderFactories f;
+  f.vorbis = [] { return std::make_unique<VorbisDecoder>(); };
   return f;
 }
 
