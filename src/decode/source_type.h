@@ -1,6 +1,7 @@
 // Source types: the number a source is given by its file name's extension.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace sondrel {
