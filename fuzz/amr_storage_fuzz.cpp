@@ -12,7 +12,7 @@ namespace {
 void DecodeAll(const uint8_t* data, size_t size, sondrel::AmrBand band) {
   if (size == 0) return;
   sondrel::AmrFile file(fmemopen(const_cast<uint8_t*>(data), size, "rb"));
-  sondrel::AmrDecodePtr handle(sondrel::AmrDecodeOpenStream(std::move(file), band));
+  sondrel::AmrNbDecodePtr handle(sondrel::AmrDecodeOpenStream(std::move(file), band));
   if (!handle) return;
   int64_t last = 0;
   for (;;) {

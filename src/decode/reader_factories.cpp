@@ -1,6 +1,7 @@
 // The readers built into this program, by the opener's roles. A role whose
 // reader is not built yet has no factory, which the opener treats as a
 // reader that fails to open.
+#include "decode/amr_decoder.h"
 #include "decode/source_opener.h"
 #include "decode/vorbis_decoder.h"
 
@@ -8,6 +9,7 @@ namespace sondrel {
 
 ReaderFactories DefaultReaderFactories() {
   ReaderFactories f;
+  f.amr = [] { return std::make_unique<AmrDecoder>(); };
   f.vorbis = [] { return std::make_unique<VorbisDecoder>(); };
   return f;
 }

@@ -33,7 +33,7 @@ std::vector<int> FrameTypes(const std::string& bytes, AmrBand band) {
 bool EncodeFile(const std::string& path, AmrBand band, int mode, int dtx,
                 const std::vector<int16_t>& pcm) {
   const bool nb = band == AmrBand::kNarrow;
-  AmrEncodePtr h(nb ? amrnbenc_init(path, dtx, mode) : amrwbenc_init(path, dtx, mode));
+  AmrNbEncodePtr h(nb ? amrnbenc_init(path, dtx, mode) : amrwbenc_init(path, dtx, mode));
   if (!h) return false;
   const size_t frame = AmrSamplesPerFrame(band);
   for (size_t at = 0; at + frame <= pcm.size(); at += frame) {
@@ -54,7 +54,7 @@ struct DecodeResult {
 DecodeResult DecodeFile(const std::string& path, AmrBand band) {
   DecodeResult r;
   const bool nb = band == AmrBand::kNarrow;
-  AmrDecodePtr h(nb ? amrnbdec_init(path) : amrwbdec_init(path));
+  AmrNbDecodePtr h(nb ? amrnbdec_init(path) : amrwbdec_init(path));
   if (!h) {
     r.last = -100;
     return r;
@@ -201,7 +201,7 @@ TEST(AmrPlatform, EncoderRefusals) {
   EXPECT_EQ(amrwbenc_init(path, 0, 9), nullptr);
   EXPECT_FALSE(std::filesystem::exists(path));
   EXPECT_EQ(amrnbenc_init(dir.File("no/such/folder/x.amr"), 0, 7), nullptr);
-  AmrEncodePtr h(amrwbenc_init(path, 1, 8));
+  AmrWbEncodePtr h(amrwbenc_init(path, 1, 8));
   ASSERT_NE(h, nullptr);
   EXPECT_EQ(amrwbenc_encode(h.get(), nullptr), -1);
   h.reset();

@@ -50,14 +50,18 @@ void amrwbenc_quit(AmrEncodeHandle* handle);
 // fmemopen, for example): takes the stream; null as *_init.
 AmrDecodeHandle* AmrDecodeOpenStream(AmrFile file, AmrBand band);
 
-// Owners that end a handle on every path.
+// Owners that end a handle on every path, with the quit call of its band.
+template <void (*Quit)(AmrDecodeHandle*)>
 struct AmrDecodeQuit {
-  void operator()(AmrDecodeHandle* handle) const { amrnbdec_quit(handle); }
+  void operator()(AmrDecodeHandle* handle) const { Quit(handle); }
 };
+template <void (*Quit)(AmrEncodeHandle*)>
 struct AmrEncodeQuit {
-  void operator()(AmrEncodeHandle* handle) const { amrnbenc_quit(handle); }
+  void operator()(AmrEncodeHandle* handle) const { Quit(handle); }
 };
-using AmrDecodePtr = std::unique_ptr<AmrDecodeHandle, AmrDecodeQuit>;
-using AmrEncodePtr = std::unique_ptr<AmrEncodeHandle, AmrEncodeQuit>;
+using AmrNbDecodePtr = std::unique_ptr<AmrDecodeHandle, AmrDecodeQuit<amrnbdec_quit>>;
+using AmrWbDecodePtr = std::unique_ptr<AmrDecodeHandle, AmrDecodeQuit<amrwbdec_quit>>;
+using AmrNbEncodePtr = std::unique_ptr<AmrEncodeHandle, AmrEncodeQuit<amrnbenc_quit>>;
+using AmrWbEncodePtr = std::unique_ptr<AmrEncodeHandle, AmrEncodeQuit<amrwbenc_quit>>;
 
 }  // namespace sondrel
