@@ -193,6 +193,16 @@ TEST(AmrPlatform, ByteBuiltFilesOfEveryFrameType) {
   }
 }
 
+TEST(AmrPlatform, EncodingLeavesTheCallersSamplesAlone) {
+  TempDir dir;
+  for (AmrBand band : {AmrBand::kNarrow, AmrBand::kWide}) {
+    const std::vector<int16_t> speech = test::SpeechLike(AmrSampleRate(band), 0.5);
+    std::vector<int16_t> samples = speech;
+    ASSERT_TRUE(EncodeFile(dir.File("s.amr"), band, 7, 1, samples));
+    EXPECT_EQ(samples, speech);
+  }
+}
+
 TEST(AmrPlatform, EncoderRefusals) {
   TempDir dir;
   const std::string path = dir.File("x.amr");

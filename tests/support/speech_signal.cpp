@@ -16,11 +16,13 @@ std::vector<int16_t> SpeechLike(int rate, double seconds, bool pauses) {
     const double f0 = 150 + 40 * std::sin(2 * std::numbers::pi * 0.7 * t);
     phase += 2 * std::numbers::pi * f0 / rate;
     double v = 0;
-    // Formant-like weighting: harmonics near 500 Hz and 1500 Hz stand out.
-    for (int k = 1; k <= 12 && k * f0 < rate / 2.0 - 200; ++k) {
+    // Formant-like weighting: a weak fundamental, as through a telephone,
+    // and harmonics near 600, 1400 and 2500 Hz standing out.
+    for (int k = 1; k <= 20 && k * f0 < rate / 2.0 - 200; ++k) {
       const double hz = k * f0;
-      const double w = 1.0 / k + 0.6 * std::exp(-std::pow((hz - 500) / 200, 2)) +
-                       0.3 * std::exp(-std::pow((hz - 1500) / 300, 2));
+      const double w = 0.2 / k + 0.8 * std::exp(-std::pow((hz - 600) / 250, 2)) +
+                       0.5 * std::exp(-std::pow((hz - 1400) / 300, 2)) +
+                       0.25 * std::exp(-std::pow((hz - 2500) / 400, 2));
       v += w * std::sin(k * phase);
     }
     // Syllables: a raised-sine envelope of 0.25 s cycles with a floor of 0.

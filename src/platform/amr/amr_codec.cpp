@@ -29,12 +29,16 @@ std::unique_ptr<AmrFrameEncoder> AmrFrameEncoder::Create(AmrBand band, int mode,
 }
 
 int AmrFrameEncoder::Encode(const int16_t* samples, uint8_t* out) {
+  // opencore-amrnb filters the speech it is given in place, const or not:
+  // the library works on a copy so that the caller's samples stay intact.
+  int16_t speech[320];
+  std::memcpy(speech, samples, sizeof(int16_t) * static_cast<size_t>(AmrSamplesPerFrame(m_band)));
   uint8_t scratch[kScratchBytes];
   int bytes;
   if (m_band == AmrBand::kNarrow) {
-    bytes = Encoder_Interface_Encode(m_state.get(), static_cast<Mode>(m_mode), samples, scratch, 0);
+    bytes = Encoder_Interface_Encode(m_state.get(), static_cast<Mode>(m_mode), speech, scratch, 0);
   } else {
-    bytes = E_IF_encode(m_state.get(), m_mode, samples, scratch, m_dtx ? 1 : 0);
+    bytes = E_IF_encode(m_state.get(), m_mode, speech, scratch, m_dtx ? 1 : 0);
   }
   if (bytes < 1 || bytes > kAmrMaxFrameBytes) return -1;
   // The libraries write the storage layout: the header byte leads.
