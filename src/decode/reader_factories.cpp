@@ -5,12 +5,17 @@
 #include "decode/source_opener.h"
 #include "decode/vorbis_decoder.h"
 
+#include "decode/ffmpeg_decoder.h"
+#include "decode/ffmpeg_probe.h"
+
 namespace sondrel {
 
 ReaderFactories DefaultReaderFactories() {
   ReaderFactories f;
   f.amr = [] { return std::make_unique<AmrDecoder>(); };
   f.vorbis = [] { return std::make_unique<VorbisDecoder>(); };
+  f.ffmpeg = [] { return std::make_unique<FfmpegDecoder>(); };
+  f.ffmpegProbe = [] { return std::make_unique<FfmpegProbe>(); };
   return f;
 }
 

@@ -1,0 +1,49 @@
+// Turns decoded FFmpeg audio frames into the reader's 16-bit planes: the
+// sample conversions of every sample format FFmpeg decoders produce (packed
+// and planar u8, s16, s32, s64, float, double) and the mixes of more than two
+// channels to two.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+extern "C" {
+#include <libavcodec/codec_id.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/frame.h>
+}
+
+namespace sondrel {
+
+// One sample to 16 bits: u8 (b - 128) * 256; s32 shifted right by 16; s64 by
+// 48; float and double v * 32768 truncated toward zero and clipped.
+int16_t SampleFromU8(uint8_t v);
+int16_t SampleFromS32(int32_t v);
+int16_t SampleFromS64(int64_t v);
+int16_t SampleFromFloat(float v);
+int16_t SampleFromDouble(double v);
+
+// Where front left, front right, centre, LFE, back left and back right sit in
+// a six-channel frame. The six-channel mix is
+//   left  = FL + t(C + LFE) + BL,  right = FR + t(C + LFE) + BR.
+using SixChannelOrder = std::array<int, 6>;
+inline constexpr SixChannelOrder kStandardOrder = {0, 1, 2, 3, 4, 5};  // FL FR C LFE BL BR
+inline constexpr SixChannelOrder kAacOrder = {1, 2, 0, 5, 3, 4};       // C FL FR BL BR LFE
+inline constexpr SixChannelOrder kMp3OnMp4Order = {0, 1, 4, 5, 2, 3};  // FL FR BL BR C LFE
+
+// The order of a six-channel frame. A layout that names its channels gives
+// the positions itself (today's decoders deliver their own channel order
+// this way); without names, 16-bit samples of AAC and MP3-on-MP4 take those
+// codecs' native orders and everything else the standard order.
+SixChannelOrder ChooseSixChannelOrder(const AVChannelLayout& layout, AVCodecID codec,
+                                      bool sixteenBit);
+
+// Converts `count` frames of `frame` from frame index `first` into the planes
+// at `left`/`right`. One output channel takes the first channel; two output
+// channels take the first two, a one-channel frame goes to both, six channels
+// are mixed in `order`, and other counts go through DownmixToStereo. Returns
+// false (nothing written) for a sample format it does not know.
+bool ConvertFrames(const AVFrame& frame, int first, int count, int outputChannels,
+                   const SixChannelOrder& order, int16_t* left, int16_t* right);
+
+}  // namespace sondrel

@@ -1,0 +1,60 @@
+// A libavcodec audio encoder fed with 16-bit samples: converts them to the
+// encoder's sample format and layout, sends them as frames and collects the
+// packets. It serves both paths of the FFmpeg writer: whole codec frames of
+// interleaved samples (FrameCodec) and, for codecs that take any number of
+// samples (the PCM family), planar blocks straight from the caller.
+#pragma once
+
+#include <memory>
+
+#include "encode/frame_codec.h"
+#include "platform/ffmpeg/ffmpeg_handles.h"
+
+namespace sondrel {
+
+struct LavcCodecSetup {
+  const AVCodec* encoder = nullptr;
+  int sampleRate = 0;
+  int channels = 0;     // 1 or 2
+  int64_t bitRate = 0;  // 0 leaves the codec's default
+  bool globalHeader = false;
+  bool lenientRates = false;  // accept rates the codec's standard does not (G.726)
+  int maxBlockFrames = 0;     // largest planar block EncodeBlock will be given
+};
+
+class LavcCodec : public FrameCodec {
+ public:
+  // Opens the encoder; null when it refuses the parameters or memory runs
+  // out. The sample format is the first the encoder lists (16-bit when it
+  // lists none).
+  static std::unique_ptr<LavcCodec> Open(const LavcCodecSetup& setup);
+
+  // The encoder's frame size after opening: 0 or 1 when it takes blocks of
+  // any size.
+  int CodecFrameSize() const { return m_codec->frame_size; }
+  bool TakesAnyBlockSize() const;
+  AVCodecID Id() const { return m_codec->codec_id; }
+
+  int FrameSize() const override { return m_codec->frame_size; }
+  int DescribeStream(AVStream* stream) const override;
+  int Encode(const int16_t* interleaved, int frames, const PacketSink& sink) override;
+  int Drain(const PacketSink& sink) override;
+
+  // Encodes a planar block of at most maxBlockFrames frames (`right` is
+  // ignored for one channel).
+  int EncodeBlock(const int16_t* left, const int16_t* right, int frames, const PacketSink& sink);
+
+ private:
+  LavcCodec() = default;
+  // Sends m_frame holding `frames` frames and passes on every packet ready.
+  int SendAndReceive(int frames, const PacketSink& sink);
+  int Receive(const PacketSink& sink);
+
+  ffmpeg::CodecContext m_codec;
+  ffmpeg::Frame m_frame;
+  ffmpeg::Packet m_packet;
+  int m_capacity = 0;  // frames m_frame can hold
+  int64_t m_nextPts = 0;
+};
+
+}  // namespace sondrel

@@ -1,0 +1,64 @@
+#include "platform/ffmpeg/ffmpeg_handles.h"
+
+extern "C" {
+#include <libavutil/error.h>
+#include <libavutil/log.h>
+}
+
+namespace sondrel::ffmpeg {
+
+void OutputContextDeleter::operator()(AVFormatContext* c) const {
+  if (!c) return;
+  if (c->pb && !(c->oformat->flags & AVFMT_NOFILE)) avio_closep(&c->pb);
+  avformat_free_context(c);
+}
+
+std::string FileUrl(const std::string& path) { return "file:" + path; }
+
+InputContext OpenInput(const std::string& path, int* error) {
+  AVFormatContext* c = avformat_alloc_context();
+  if (!c) {
+    if (error) *error = AVERROR(ENOMEM);
+    return {};
+  }
+  Dictionary options;
+  options.Set("protocol_whitelist", "file");
+  // avformat_open_input frees the context itself when it fails.
+  const int rc = avformat_open_input(&c, FileUrl(path).c_str(), nullptr, options.Address());
+  if (error) *error = rc;
+  if (rc < 0) return {};
+  return InputContext(c);
+}
+
+OutputContext MakeOutput(const char* muxerName) {
+  if (!muxerName || !*muxerName) return {};
+  AVFormatContext* c = nullptr;
+  if (avformat_alloc_output_context2(&c, nullptr, muxerName, nullptr) < 0) return {};
+  return OutputContext(c);
+}
+
+int OpenOutputFile(AVFormatContext* output, const std::string& path) {
+  if (output->oformat->flags & AVFMT_NOFILE) return 0;
+  Dictionary options;
+  options.Set("protocol_whitelist", "file");
+  return avio_open2(&output->pb, FileUrl(path).c_str(), AVIO_FLAG_WRITE, nullptr,
+                    options.Address());
+}
+
+CodecContext MakeCodecContext(const AVCodec* codec) {
+  return CodecContext(avcodec_alloc_context3(codec));
+}
+
+Frame MakeFrame() { return Frame(av_frame_alloc()); }
+
+Packet MakePacket() { return Packet(av_packet_alloc()); }
+
+std::string ErrorText(int error) {
+  char text[AV_ERROR_MAX_STRING_SIZE] = {};
+  av_strerror(error, text, sizeof text);
+  return text;
+}
+
+void QuietLog() { av_log_set_level(AV_LOG_FATAL); }
+
+}  // namespace sondrel::ffmpeg

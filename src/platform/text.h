@@ -1,0 +1,31 @@
+// Conversions between the program's UTF-8 text and the locale's charset (the
+// "ANSI" text of the tag record), through iconv. Under a UTF-8 locale, and
+// under the plain C/POSIX locale (treated as UTF-8 so that a session without
+// a configured locale keeps non-ASCII tags), both conversions are the
+// identity.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace sondrel {
+
+// The charset of the user's locale as iconv names it ("UTF-8",
+// "ISO-8859-1", ...), read from the environment (LC_ALL, LC_CTYPE, LANG),
+// so it does not depend on whether the program called setlocale.
+std::string LocaleCharset();
+
+// UTF-8 to the locale's charset. Characters the charset cannot show become
+// its nearest equivalent or '?'; invalid UTF-8 bytes become '?'. No value
+// when the result would be empty (empty input included).
+std::optional<std::string> Utf8ToAnsi(std::string_view text);
+
+// The locale's charset to UTF-8; the same rules.
+std::optional<std::string> AnsiToUtf8(std::string_view text);
+
+// The conversion both of the above use, between two named charsets.
+std::optional<std::string> ConvertCharset(std::string_view text, const std::string& from,
+                                          const std::string& to);
+
+}  // namespace sondrel
