@@ -6,8 +6,10 @@
 #include <bit>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "decode/downmix.h"
+#include "platform/text.h"
 
 namespace sondrel {
 namespace {
@@ -54,42 +56,6 @@ void MixFrame(int channels, const int16_t* frame, int16_t& left, int16_t& right)
   int16_t mixOrder[8];
   for (int i = 0; i < channels; ++i) mixOrder[i] = frame[order[i]];
   DownmixToStereo(channels, mixOrder, left, right);
-}
-
-// Whether `text` is well-formed UTF-8: the program's text encoding, so a
-// comment that is not is dropped like a failed conversion.
-bool IsUtf8(const std::string& text) {
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const auto* end = p + text.size();
-  while (p < end) {
-    const unsigned char c = *p;
-    int extra;
-    uint32_t cp;
-    if (c < 0x80) {
-      ++p;
-      continue;
-    } else if ((c & 0xE0) == 0xC0) {
-      extra = 1;
-      cp = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-      extra = 2;
-      cp = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-      extra = 3;
-      cp = c & 0x07;
-    } else {
-      return false;
-    }
-    if (end - p <= extra) return false;
-    for (int i = 1; i <= extra; ++i) {
-      if ((p[i] & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (p[i] & 0x3F);
-    }
-    static const uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    p += extra + 1;
-  }
-  return true;
 }
 
 bool StartsWithNoCase(const std::string& text, const char* key) {
@@ -140,7 +106,9 @@ int VorbisDecoder::Open(const std::string& path, int renderRate) {
       if (length > kMaxCommentBytes) continue;
       std::string comment(vc->user_comments[i], length);
       comment.resize(std::strlen(comment.c_str()));  // kept as a terminated text
-      if (IsUtf8(comment)) m_comments.push_back(std::move(comment));
+      if (std::optional<std::string> text = Utf8ToAnsi(comment)) {
+        m_comments.push_back(std::move(*text));
+      }
     }
     if (vc->vendor) m_vendor = vc->vendor;
   }

@@ -2,7 +2,8 @@
 //
 // Delivers 16-bit samples at the stream's rate; more than two channels are
 // mixed to two from the Vorbis channel order. Vorbis comments map onto the
-// tag record by key (compared without regard to case, the last one wins).
+// tag record by key (compared without regard to case, the last one wins),
+// converted to the locale's charset.
 // Length and position are compressed bytes in the file.
 #pragma once
 
