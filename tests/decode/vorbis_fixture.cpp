@@ -6,6 +6,11 @@
 #include <cstdio>
 #include <memory>
 
+// libvorbisenc's 5.1 set-up loses one allocation that vorbis_info_clear
+// never frees (a fault of the library, made only by this fixture): the leak
+// checker of sanitizer builds is told to let it pass.
+extern "C" const char* __lsan_default_suppressions() { return "leak:vorbis_encode_setup_init\n"; }
+
 namespace sondrel::test {
 namespace {
 

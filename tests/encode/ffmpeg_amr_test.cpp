@@ -61,6 +61,7 @@ std::vector<int> PacketFrameTypes(const std::string& path) {
 }
 
 TEST(FfmpegAmrNb, ThreeGpRowsWorkWithTheirDefaults) {
+  ffmpeg::QuietLog();
   test::TempDir dir;
   std::vector<FormatRow> rows;
   BuildCatalogue(rows);

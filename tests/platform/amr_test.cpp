@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 
 #include "platform/amr/amr_codec.h"
 #include "support/speech_signal.h"
@@ -13,21 +12,6 @@ namespace sondrel {
 namespace {
 
 using test::TempDir;
-
-// The frames of a storage file: type of each, after checking the magic.
-std::vector<int> FrameTypes(const std::string& bytes, AmrBand band) {
-  std::vector<int> types;
-  const std::string_view magic = AmrMagic(band);
-  if (bytes.compare(0, magic.size(), magic) != 0) return types;
-  for (size_t at = magic.size(); at < bytes.size();) {
-    const int type = AmrFrameType(static_cast<uint8_t>(bytes[at]));
-    const int payload = AmrFramePayloadBytes(band, type);
-    if (payload < 0 || at + 1 + payload > bytes.size()) return {-1};
-    types.push_back(type);
-    at += 1 + payload;
-  }
-  return types;
-}
 
 // Encodes `pcm` whole frames through the file calls.
 bool EncodeFile(const std::string& path, AmrBand band, int mode, int dtx,
@@ -75,51 +59,6 @@ DecodeResult DecodeFile(const std::string& path, AmrBand band) {
     ++r.frames;
   }
   return r;
-}
-
-TEST(AmrPlatform, EveryModeWritesItsFrameTypeAndDecodes) {
-  TempDir dir;
-  for (AmrBand band : {AmrBand::kNarrow, AmrBand::kWide}) {
-    const int rate = AmrSampleRate(band);
-    const std::vector<int16_t> speech = test::SpeechLike(rate, 1.0);
-    const int frames = static_cast<int>(speech.size()) / AmrSamplesPerFrame(band);
-    for (int mode = 0; mode <= AmrMaxMode(band); ++mode) {
-      SCOPED_TRACE((band == AmrBand::kNarrow ? "NB mode " : "WB mode ") + std::to_string(mode));
-      const std::string path = dir.File("m.amr");
-      ASSERT_TRUE(EncodeFile(path, band, mode, 0, speech));
-      const std::string bytes = test::ReadFileBytes(path);
-      const std::vector<int> types = FrameTypes(bytes, band);
-      ASSERT_EQ(static_cast<int>(types.size()), frames);
-      for (int t : types) EXPECT_EQ(t, mode);
-      EXPECT_EQ(bytes.size(),
-                AmrMagic(band).size() + frames * (1 + AmrFramePayloadBytes(band, mode)));
-      const DecodeResult got = DecodeFile(path, band);
-      EXPECT_EQ(got.last, 0);
-      EXPECT_EQ(got.frames, frames);
-      EXPECT_EQ(got.offset, static_cast<int64_t>(bytes.size()));
-      EXPECT_GT(test::BestCorrelation(speech, got.samples, 200), 0.7);
-    }
-  }
-}
-
-TEST(AmrPlatform, DtxWritesSidAndNoDataFrames) {
-  TempDir dir;
-  for (AmrBand band : {AmrBand::kNarrow, AmrBand::kWide}) {
-    SCOPED_TRACE(band == AmrBand::kNarrow ? "NB" : "WB");
-    const std::vector<int16_t> speech = test::SpeechLike(AmrSampleRate(band), 4.0, true);
-    const std::string path = dir.File("dtx.amr");
-    ASSERT_TRUE(EncodeFile(path, band, 4, 1, speech));
-    std::map<int, int> count;
-    for (int t : FrameTypes(test::ReadFileBytes(path), band)) ++count[t];
-    const int sid = band == AmrBand::kNarrow ? kAmrNbSid : kAmrWbSid;
-    EXPECT_GT(count[4], 50);
-    EXPECT_GT(count[sid], 0);
-    EXPECT_GT(count[kAmrNoData], 20);
-    const DecodeResult got = DecodeFile(path, band);
-    EXPECT_EQ(got.last, 0);
-    EXPECT_EQ(got.frames, static_cast<int>(speech.size()) / AmrSamplesPerFrame(band));
-    EXPECT_GT(test::BestCorrelation(speech, got.samples, 200), 0.7);
-  }
 }
 
 TEST(AmrPlatform, ByteBuiltFilesOfEveryFrameType) {
