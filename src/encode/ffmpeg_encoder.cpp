@@ -142,8 +142,9 @@ void FfmpegEncoder::Reset(bool removeFile) {
   m_directCodec.reset();
   m_stream = nullptr;
   m_output.reset();  // closes the file
-  if (removeFile && m_fileCreated) {
-    std::error_code ec;
+  // Only a regular file is removed: never a device or a pipe named as the target.
+  std::error_code ec;
+  if (removeFile && m_fileCreated && std::filesystem::is_regular_file(m_path, ec)) {
     std::filesystem::remove(m_path, ec);
   }
   m_fileCreated = false;

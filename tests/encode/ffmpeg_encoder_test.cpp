@@ -3,6 +3,8 @@
 #include <taglib/fileref.h>
 #include <taglib/tpropertymap.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -389,6 +391,20 @@ TEST_F(FfmpegWriter, OpenFailsCleanly) {
     Configure(w, "wav", kCodecPcmS16le, 44100, 2, 0, m_dir.Path().string());
     EXPECT_EQ(w.Open(), 0);
     EXPECT_TRUE(std::filesystem::is_directory(m_dir.Path()));
+  }
+  if (access("/dev/full", W_OK) == 0) {
+    SCOPED_TRACE("a full device: writes fail and are reported, the device stays");
+    FfmpegEncoder w;
+    Configure(w, "wav", kCodecPcmS16le, 44100, 2, 0, "/dev/full");
+    if (w.Open()) {
+      const Signal s = TwoTones(44100, 1.0);
+      int failures = 0;
+      for (int i = 0; i < 10; ++i) failures += !w.Write(s.left.data(), s.right.data(), 44100);
+      EXPECT_GT(failures, 0);
+      EXPECT_TRUE(w.Write(s.left.data(), s.right.data(), 0));
+      w.Close();
+    }
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
   }
   {
     SCOPED_TRACE("Close without Open, twice");

@@ -39,6 +39,8 @@ OutputContext MakeOutput(const char* muxerName) {
 
 int OpenOutputFile(AVFormatContext* output, const std::string& path) {
   if (output->oformat->flags & AVFMT_NOFILE) return 0;
+  // Some muxers look at the file name (the MPEG-4 family checks its extension).
+  if (!output->url) output->url = av_strdup(FileUrl(path).c_str());
   Dictionary options;
   options.Set("protocol_whitelist", "file");
   return avio_open2(&output->pb, FileUrl(path).c_str(), AVIO_FLAG_WRITE, nullptr,
