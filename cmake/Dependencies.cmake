@@ -2,6 +2,11 @@
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libavutil libswresample)
 pkg_check_modules(RESAMPLE REQUIRED IMPORTED_TARGET libresample)
+# Debian's libresample.pc names no library and carries its own build flags
+# (-O2, _FORTIFY_SOURCE): link the library by name and drop those flags.
+find_library(RESAMPLE_LIBRARY resample REQUIRED)
+set_property(TARGET PkgConfig::RESAMPLE APPEND PROPERTY INTERFACE_LINK_LIBRARIES ${RESAMPLE_LIBRARY})
+set_property(TARGET PkgConfig::RESAMPLE PROPERTY INTERFACE_COMPILE_OPTIONS "")
 pkg_check_modules(VORBIS REQUIRED IMPORTED_TARGET vorbisfile vorbis vorbisenc ogg)
 pkg_check_modules(AMR REQUIRED IMPORTED_TARGET opencore-amrnb opencore-amrwb vo-amrwbenc)
 pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)

@@ -74,9 +74,8 @@ const CodecEntry kCodecEntries[kCodecEntryCount] = {
     {kCodecGsm, "GSM", kRates8000, nullptr, kMono},
 };
 
-// A row as written in the table below; zero values of the three numbers
-// are spelled out per row.
-struct RowSpec {
+// A row as written in the table below.
+struct RowData {
   int id;
   const char* extension;
   const char* muxer;
@@ -94,128 +93,75 @@ struct RowSpec {
 // Most rows: automatic, 44100 Hz, 128000 bit/s, stereo.
 constexpr int A = 1, R = 44100, B = 128000, C = 2;
 
-const std::vector<RowSpec>& RowSpecs() {
-  static const std::vector<RowSpec> specs = {
-      {kFormat3g2,
-       "3g2",
-       "3g2",
-       "3G2 (audio only)",
-       "",
-       "",
-       kCodecAmrNb,
-       0,
-       8000,
-       10200,
-       1,
-       {1, 4}},
-      {kFormat3gp,
-       "3gp",
-       "3gp",
-       "3GP (audio only)",
-       "",
-       "",
-       kCodecAmrNb,
-       0,
-       8000,
-       10200,
-       1,
-       {1, 4}},
-      {kFormatAac, "aac", "adts", "", "", "", kCodecAac, A, R, B, C, {4}},
-      {kFormatAacDevice,
-       "m4a",
-       "ipod",
-       "AAC for iPod / iPhone / iPad / iTunes / DSi (*.m4a)",
-       "AAC for iPod/DSi",
-       "AACDevice",
-       kCodecAac,
-       A,
-       R,
-       B,
-       C,
-       {4}},
-      {kFormatAc3, "ac3", "ac3", "", "", "", kCodecAc3, A, R, B, C, {3}},
-      {kFormatAiff,
-       "aiff",
-       "aiff",
-       "",
-       "",
-       "",
-       kCodecPcmS16be,
-       A,
-       R,
-       B,
-       C,
-       {25, 26, 27, 28, 29, 30, 18, 19, 31, 33}},
-      {kFormatAlac,
-       "m4a",
-       "ipod",
-       "ALAC (Apple Lossless) (*.m4a)",
-       "ALAC",
-       "ALAC",
-       kCodecAlac,
-       A,
-       R,
-       0,
-       C,
-       {2}},
-      {kFormatAmr, "amr", "", "", "", "", 0, 0, 0, 0, 0, {}},
-      {kFormatAsf, "asf", "", "ASF (audio only)", "", "", 0, 0, 0, 0, 0, {}},
-      {kFormatAu,
-       "au",
-       "au",
-       "",
-       "",
-       "",
-       kCodecPcmS16be,
-       A,
-       R,
-       B,
-       C,
-       {25, 26, 27, 28, 29, 30, 18, 19}},
-      {kFormatAvi,
-       "avi",
-       "avi",
-       "AVI (audio only)",
-       "",
-       "",
-       kCodecMp3,
-       A,
-       R,
-       B,
-       C,
-       {3, 7, 8, 13, 20, 21}},
-      {kFormatAwb, "awb", "", "", "", "", 0, 0, 0, 0, 0, {}},
-      {kFormatFlac, "flac", "flac", "", "", "", kCodecFlac, A, R, B, C, {11}},
-      {kFormatFlv, "flv", "flv", "FLV (audio only)", "", "", kCodecMp3, A, R, B, C, {9, 5, 6}},
-      {kFormatM4a, "m4a", "ipod", "M4A (MPEG-4 audio)", "", "", kCodecAac, A, R, B, C, {4, 2}},
-      {kFormatM4b, "m4b", "ipod", "M4B (MPEG-4 audiobook)", "", "", kCodecAac, A, R, B, C, {4, 2}},
-      {kFormatM4r, "m4r", "ipod", "M4R (iPhone ringtone)", "", "", kCodecAac, A, R, B, C, {4, 2}},
-      {kFormatMka, "mka", "matroska", "", "", "", kCodecMp2, A, R, B, C, {4, 3, 7, 8}},
-      {kFormatMmf, "mmf", "mmf", "", "", "", kCodecAdpcmYamaha, A, R, 0, C, {24}},
-      {kFormatMov, "mov", "mov", "MOV (audio only)", "", "", kCodecAac, A, R, B, C, {4, 3, 8}},
-      {kFormatMp2, "mp2", "mp2", "", "", "", kCodecMp2, A, R, B, C, {7}},
-      {kFormatMp3, "mp3", "mp3", "", "", "", kCodecMp3, A, R, B, C, {8}},
-      {kFormatMp4, "mp4", "mp4", "MP4 (audio only)", "", "", kCodecAac, A, R, B, C, {4}},
-      {kFormatMpa, "mpa", "mpeg", "", "", "", kCodecMp2, A, R, B, C, {7, 8}},
-      {kFormatOgg, "ogg", "ogg", "", "", "", kCodecVorbis, A, R, B, C, {10, 11}},
-      {kFormatSwf, "swf", "swf", "SWF (audio only)", "", "", kCodecMp3, A, R, B, C, {9}},
-      {kFormatVoc, "voc", "voc", "", "", "", kCodecPcmU8, 0, 22050, 0, 1, {12, 13, 18, 19}},
-      {kFormatWav,
-       "wav",
-       "wav",
-       "",
-       "",
-       "",
-       kCodecPcmS16le,
-       A,
-       R,
-       B,
-       C,
-       {12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 32, 8}},
-      {kFormatWma, "wma", "", "", "", "", 0, 0, 0, 0, 0, {}},
-      {kFormatWmv, "wmv", "", "WMV (audio only)", "", "", 0, 0, 0, 0, 0, {}},
+const std::vector<RowData>& RowTable() {
+  // clang-format off
+  static const std::vector<RowData> rows = {
+      // id, extension, muxer, display name, page title, settings key,
+      // CodecID, AutoEncParam, SampleRate, BitRate, Channels, codec entries
+      {kFormat3g2, "3g2", "3g2", "3G2 (audio only)", "", "",
+       kCodecAmrNb, 0, 8000, 10200, 1, {1, 4}},
+      {kFormat3gp, "3gp", "3gp", "3GP (audio only)", "", "",
+       kCodecAmrNb, 0, 8000, 10200, 1, {1, 4}},
+      {kFormatAac, "aac", "adts", "", "", "",
+       kCodecAac, A, R, B, C, {4}},
+      {kFormatAacDevice, "m4a", "ipod", "AAC for iPod / iPhone / iPad / iTunes / DSi (*.m4a)",
+       "AAC for iPod/DSi", "AACDevice",
+       kCodecAac, A, R, B, C, {4}},
+      {kFormatAc3, "ac3", "ac3", "", "", "",
+       kCodecAc3, A, R, B, C, {3}},
+      {kFormatAiff, "aiff", "aiff", "", "", "",
+       kCodecPcmS16be, A, R, B, C, {25, 26, 27, 28, 29, 30, 18, 19, 31, 33}},
+      {kFormatAlac, "m4a", "ipod", "ALAC (Apple Lossless) (*.m4a)", "ALAC", "ALAC",
+       kCodecAlac, A, R, 0, C, {2}},
+      {kFormatAmr, "amr", "", "", "", "",
+       0, 0, 0, 0, 0, {}},
+      {kFormatAsf, "asf", "", "ASF (audio only)", "", "",
+       0, 0, 0, 0, 0, {}},
+      {kFormatAu, "au", "au", "", "", "",
+       kCodecPcmS16be, A, R, B, C, {25, 26, 27, 28, 29, 30, 18, 19}},
+      {kFormatAvi, "avi", "avi", "AVI (audio only)", "", "",
+       kCodecMp3, A, R, B, C, {3, 7, 8, 13, 20, 21}},
+      {kFormatAwb, "awb", "", "", "", "",
+       0, 0, 0, 0, 0, {}},
+      {kFormatFlac, "flac", "flac", "", "", "",
+       kCodecFlac, A, R, B, C, {11}},
+      {kFormatFlv, "flv", "flv", "FLV (audio only)", "", "",
+       kCodecMp3, A, R, B, C, {9, 5, 6}},
+      {kFormatM4a, "m4a", "ipod", "M4A (MPEG-4 audio)", "", "",
+       kCodecAac, A, R, B, C, {4, 2}},
+      {kFormatM4b, "m4b", "ipod", "M4B (MPEG-4 audiobook)", "", "",
+       kCodecAac, A, R, B, C, {4, 2}},
+      {kFormatM4r, "m4r", "ipod", "M4R (iPhone ringtone)", "", "",
+       kCodecAac, A, R, B, C, {4, 2}},
+      {kFormatMka, "mka", "matroska", "", "", "",
+       kCodecMp2, A, R, B, C, {4, 3, 7, 8}},
+      {kFormatMmf, "mmf", "mmf", "", "", "",
+       kCodecAdpcmYamaha, A, R, 0, C, {24}},
+      {kFormatMov, "mov", "mov", "MOV (audio only)", "", "",
+       kCodecAac, A, R, B, C, {4, 3, 8}},
+      {kFormatMp2, "mp2", "mp2", "", "", "",
+       kCodecMp2, A, R, B, C, {7}},
+      {kFormatMp3, "mp3", "mp3", "", "", "",
+       kCodecMp3, A, R, B, C, {8}},
+      {kFormatMp4, "mp4", "mp4", "MP4 (audio only)", "", "",
+       kCodecAac, A, R, B, C, {4}},
+      {kFormatMpa, "mpa", "mpeg", "", "", "",
+       kCodecMp2, A, R, B, C, {7, 8}},
+      {kFormatOgg, "ogg", "ogg", "", "", "",
+       kCodecVorbis, A, R, B, C, {10, 11}},
+      {kFormatSwf, "swf", "swf", "SWF (audio only)", "", "",
+       kCodecMp3, A, R, B, C, {9}},
+      {kFormatVoc, "voc", "voc", "", "", "",
+       kCodecPcmU8, 0, 22050, 0, 1, {12, 13, 18, 19}},
+      {kFormatWav, "wav", "wav", "", "", "",
+       kCodecPcmS16le, A, R, B, C, {12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 32, 8}},
+      {kFormatWma, "wma", "", "", "", "",
+       0, 0, 0, 0, 0, {}},
+      {kFormatWmv, "wmv", "", "WMV (audio only)", "", "",
+       0, 0, 0, 0, 0, {}},
   };
-  return specs;
+  // clang-format on
+  return rows;
 }
 
 std::string Upper(std::string text) {
@@ -239,20 +185,20 @@ const CodecEntry* CodecEntryByNumber(int number) {
 }
 
 void BuildCatalogue(std::vector<FormatRow>& rows) {
-  for (const RowSpec& spec : RowSpecs()) {
+  for (const RowData& data : RowTable()) {
     FormatRow row;
-    row.id = spec.id;
-    row.AutoEncParam = spec.autoEncParam;
-    row.CodecID = spec.codecId;
-    row.SampleRate = spec.sampleRate;
-    row.BitRate = spec.bitRate;
-    row.Channels = spec.channels;
-    row.displayName = spec.displayName;
-    row.pageTitle = spec.pageTitle;
-    row.extension = spec.extension;
-    row.settingsKey = spec.settingsKey;
-    row.muxerName = spec.muxer;
-    for (int number : spec.entries) row.codecs.push_back(CodecEntryByNumber(number));
+    row.id = data.id;
+    row.AutoEncParam = data.autoEncParam;
+    row.CodecID = data.codecId;
+    row.SampleRate = data.sampleRate;
+    row.BitRate = data.bitRate;
+    row.Channels = data.channels;
+    row.displayName = data.displayName;
+    row.pageTitle = data.pageTitle;
+    row.extension = data.extension;
+    row.settingsKey = data.settingsKey;
+    row.muxerName = data.muxer;
+    for (int number : data.entries) row.codecs.push_back(CodecEntryByNumber(number));
     rows.push_back(std::move(row));
   }
 }

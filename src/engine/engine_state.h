@@ -2,8 +2,16 @@
 // window (or the command-line front end) and reached by the engine only.
 #pragma once
 
+#include <functional>
+#include <memory>
+#include <string>
+
 #include "decode/source_opener.h"
+#include "encode/wma_formats.h"
+#include "encode/writer_factories.h"
 #include "engine/file_item.h"
+#include "platform/mediaruntime/media_runtime.h"
+#include "platform/paths.h"
 
 namespace sondrel {
 
@@ -13,7 +21,10 @@ struct EngineState {
   explicit EngineState(Frontend& frontend, ReaderFactories factories = DefaultReaderFactories())
       : frontend(frontend), opener(std::move(factories)) {
     opener.SetFrontend(&frontend);
+    opener.SetOnMediaRuntimeLoaded([this] { wmaFormats->Build(); });
   }
+  EngineState(const EngineState&) = delete;
+  EngineState& operator=(const EngineState&) = delete;
 
   Frontend& frontend;
   // Holds the FFmpeg-retry flag and the failure note (`note`).
@@ -26,6 +37,20 @@ struct EngineState {
   int mergeChannels = 0;
   int sequenceNumber = 0;       // 1-based position in the run
   const FileItem* currentItem = nullptr;
+
+  // The writers a run creates, by family.
+  WriterFactories writers = DefaultWriterFactories();
+  // The Windows Media audio formats; built once the runtime has loaded.
+  std::unique_ptr<WmaFormats> wmaFormats = MakeWmaFormats();
+  // Installs the default MIDI soundfont and returns the new `soundFont`
+  // value (0: none found). Empty until the audio engine offers it.
+  std::function<int()> loadDefaultSoundfont;
+  // The Windows Media runtime, as the run's start checks it.
+  std::function<int()> loadMediaRuntime = LoadWindowsMediaRuntime;
+  std::function<int()> isMediaRuntimeLoaded = IsWindowsMediaRuntimeLoaded;
+  // The documents folder that target naming falls back to (created when
+  // missing; empty when there is none). Tests put a folder of their own here.
+  std::function<std::string()> documentsFolder = DocumentsFolder;
 };
 
 }  // namespace sondrel

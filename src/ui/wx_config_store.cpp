@@ -2,6 +2,7 @@
 // the registry on Windows.
 #include "ui/wx_config_store.h"
 
+#include <wx/debug.h>
 #include <wx/fileconf.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
@@ -11,6 +12,7 @@
 #include <wx/msw/regconf.h>
 #endif
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -38,26 +40,60 @@ wxString Key(const std::string& group, const std::string& name = std::string()) 
   return ToWx(key);
 }
 
-// The file's text as UTF-8. Bytes that are not UTF-8 are taken as Latin-1,
-// so that a file edited by hand with another editor still loads.
+// The file's text. A line that is not UTF-8 is taken as Latin-1, so that a
+// file edited by hand in another encoding still loads.
 wxString DecodeFile(const std::string& bytes) {
-  wxString text = wxString::FromUTF8(bytes.data(), bytes.size());
-  if (text.empty() && !bytes.empty()) text = wxString(bytes.data(), wxConvISO8859_1, bytes.size());
+  wxString text;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t end = bytes.find('\n', start);
+    end = end == std::string::npos ? bytes.size() : end + 1;
+    const char* line = bytes.data() + start;
+    const size_t length = end - start;
+    wxString decoded = wxString::FromUTF8(line, length);
+    if (decoded.empty()) decoded = wxString(line, wxConvISO8859_1, length);
+    text += decoded;
+    start = end;
+  }
   return text;
 }
 
-std::string ReadWholeFile(const std::string& path, bool& exists) {
+// A settings file is a few kilobytes; one far larger is not ours to parse.
+constexpr std::uintmax_t kMaxFileSize = 64 * 1024 * 1024;
+
+// The file's bytes; false when it exists but cannot be read whole.
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+  std::error_code error;
+  if (!fs::exists(path, error)) return !error;
+  const std::uintmax_t size = fs::file_size(path, error);
+  if (error || size > kMaxFileSize) return false;
   std::ifstream file(path, std::ios::binary);
-  exists = static_cast<bool>(file);
-  if (!file) return std::string();
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  if (!file) return false;
+  bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  return !file.bad();
 }
 
-std::unique_ptr<wxFileConfig> LoadFileConfig(const std::string& path) {
-  // Parse errors of a hand-edited file are logged by wx; nobody should see them.
-  wxLogNull quiet;
-  bool exists = false;
-  const std::string bytes = ReadWholeFile(path, exists);
+// While it lives, wx's logging and assertion messages are suppressed. A
+// hand-edited file (a value without a name, a group header given twice) makes
+// wxFileConfig log and assert while parsing, then go on with what it could
+// read; the user should see neither.
+class QuietWx {
+ public:
+  QuietWx() : m_oldHandler(wxSetAssertHandler(&Ignore)) {}
+  ~QuietWx() { wxSetAssertHandler(m_oldHandler); }
+  QuietWx(const QuietWx&) = delete;
+  QuietWx& operator=(const QuietWx&) = delete;
+
+ private:
+  static void Ignore(const wxString&, int, const wxString&, const wxString&, const wxString&) {}
+  wxLogNull m_noLog;
+  wxAssertHandler_t m_oldHandler;
+};
+
+std::unique_ptr<wxFileConfig> LoadFileConfig(const std::string& path, bool& readable) {
+  QuietWx quiet;
+  std::string bytes;
+  readable = ReadWholeFile(path, bytes);
   wxStringInputStream input(DecodeFile(bytes));
   auto config = std::make_unique<wxFileConfig>(input, wxConvUTF8);
   return config;
@@ -75,8 +111,12 @@ WxConfigStore::WxConfigStore()
 }
 #endif
 
-WxConfigStore::WxConfigStore(const std::string& filePath)
-    : m_config(LoadFileConfig(filePath)), m_path(filePath) {
+WxConfigStore::WxConfigStore(const std::string& filePath) : m_path(filePath) {
+  bool readable = true;
+  m_config = LoadFileConfig(filePath, readable);
+  // A file that exists but cannot be read is never replaced by what little
+  // this store knows.
+  m_readOnly = !readable;
   m_config->SetExpandEnvVars(false);
 }
 
@@ -144,7 +184,7 @@ bool WxConfigStore::CanWrite() const {
 #ifdef __WXMSW__
   if (m_path.empty()) return true;  // the registry
 #endif
-  if (m_path.empty()) return false;  // no home folder: nowhere to keep the file
+  if (m_path.empty() || m_readOnly) return false;  // no home folder, or a file not ours
   std::error_code error;
   const fs::path file(m_path);
   fs::create_directories(file.parent_path(), error);
@@ -162,7 +202,7 @@ bool WxConfigStore::Flush() {
   }
 #endif
   if (!CanWrite()) return false;
-  wxLogNull quiet;
+  QuietWx quiet;
   wxMemoryOutputStream output;
   auto* fileConfig = static_cast<wxFileConfig*>(m_config.get());
   if (!fileConfig->Save(output, wxConvUTF8)) return false;

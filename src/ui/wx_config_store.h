@@ -10,7 +10,8 @@
 // that are not values, texts that are not UTF-8 or values of the wrong type
 // loads what can be read and leaves the rest unread. Writes stay in memory
 // until Flush (or destruction), which replaces the file in one rename; a store
-// that was only read never writes its file.
+// that was only read never writes its file, and a file that exists but cannot
+// be read (no permission, not a file, absurdly large) is never replaced.
 #pragma once
 
 #include <memory>
@@ -55,6 +56,7 @@ class WxConfigStore : public SettingsStore {
   std::unique_ptr<wxConfigBase> m_config;
   std::string m_path;
   bool m_dirty = false;
+  bool m_readOnly = false;
 };
 
 }  // namespace sondrel

@@ -1,0 +1,14 @@
+// The writers built into this program, by family; one line per writer.
+#include "encode/writer_factories.h"
+
+#include "encode/ffmpeg_encoder.h"
+
+namespace sondrel {
+
+WriterFactories DefaultWriterFactories() {
+  WriterFactories f;
+  f.ffmpeg = [] { return std::make_unique<FfmpegEncoder>(); };
+  return f;
+}
+
+}  // namespace sondrel

@@ -1,0 +1,47 @@
+// The conversion run: every listed file converted to a file of its own in the
+// chosen output format, and the entry step shared with the merge run.
+//
+// Everything runs on the caller's thread and reaches the window through the
+// state's Frontend only: row texts, the progress window, questions and
+// messages, the shell. Per-file outcomes go to the rows' Output and Volume
+// columns; message boxes are used only for the start checks and questions.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "encode/format_catalogue.h"
+#include "engine/engine_state.h"
+#include "engine/file_list.h"
+#include "engine/settings.h"
+#include "platform/frontend.h"
+
+namespace sondrel {
+
+// Texts of the start checks.
+extern const char* const kNoSelectionMessage;
+extern const char* const kEmptyListMessage;
+// The soundfont question; "%s" is the program's folder.
+extern const char* const kSoundfontQuestion;
+// The Output text of a MIDI item while no soundfont is installed.
+extern const char* const kSoundfontMissingStatus;
+
+// The entry of the four convert commands: collects all rows, or the selected
+// rows in list order, and hands them to ConvertEach or ConvertToOne. `format`
+// is the selected output format (null: none selected, nothing happens).
+void StartConversion(EngineState& state, const ConvertSettings& settings, const FormatRow* format,
+                     const FileListView& list, bool selectedOnly, bool merge);
+
+// Converts each item to a file of its own; `rows[i]` is the list row of
+// `items[i]`. Results are shown per row; converted items keep their
+// `targetPath`, all others have it emptied.
+void ConvertEach(EngineState& state, const ConvertSettings& settings, const FormatRow* format,
+                 const std::vector<FileItem*>& items, const std::vector<int>& rows);
+
+// Converts one item, or its preprocessed copy, into its `targetPath`. On
+// false nothing is left at the target; `hasAudio` is 0 when the failure
+// means that the file holds no audio, and the opener's note may explain it.
+bool ConvertFile(EngineState& state, const ConvertSettings& settings, FileItem& source,
+                 const FormatRow& format, ProgressWindow& progress, int& hasAudio);
+
+}  // namespace sondrel

@@ -1,0 +1,40 @@
+// The merge run: every listed file, in run order, into one output file
+// written by one encoder that stays open for the whole run.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "encode/encoder.h"
+#include "encode/format_catalogue.h"
+#include "engine/engine_state.h"
+#include "engine/settings.h"
+#include "platform/frontend.h"
+
+namespace sondrel {
+
+// The rate and channels of the merge encoder when the scan of the items
+// finds none (the first item is a MIDI file, rendered only at conversion).
+inline constexpr int kMergeFallbackRate = 44100;
+inline constexpr int kMergeFallbackChannels = 2;
+
+// Asks for the output file and converts the items into it; `rows[i]` is the
+// list row of `items[i]`. Cancel deletes the output.
+void ConvertToOne(EngineState& state, const ConvertSettings& settings, const FormatRow* format,
+                  const std::vector<FileItem*>& items, const std::vector<int>& rows);
+
+// Creates, configures and opens the one encoder for `path`, fitting its
+// parameters to the highest probed rate and channel count; sets the state's
+// `mergeRate` and `mergeChannels`. Null (and no file left at `path`) when no
+// codec or Windows Media format fits or the encoder does not open.
+std::unique_ptr<Encoder> OpenMergeEncoder(EngineState& state, const ConvertSettings& settings,
+                                          const FormatRow& format, const std::string& path,
+                                          int maxRate, int maxChannels);
+
+// Decodes one item into the open merge encoder at `mergeRate` and
+// `mergeChannels`. What it wrote stays in the output, also on failure.
+bool AppendFile(EngineState& state, const ConvertSettings& settings, FileItem& source,
+                Encoder& encoder, const FormatRow& format, ProgressWindow& progress, int& hasAudio);
+
+}  // namespace sondrel

@@ -1,0 +1,82 @@
+#include "engine/preprocess_dts.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "encode/raw_pcm_writer.h"
+#include "engine/pass_progress.h"
+#include "engine/target_naming.h"
+#include "engine/temp_name.h"
+
+namespace sondrel {
+
+namespace {
+
+constexpr int kDtsRenderRate = 44100;
+
+// Converts the whole source into the open writer. False on Cancel, when
+// nothing was read, or when a write failed.
+bool CopySamples(EngineState& state, Decoder& decoder, Encoder& writer, ProgressWindow& progress,
+                 const std::string& name) {
+  const bool stereo = decoder.GetOutputChannels() == 2;
+  std::vector<int16_t> left(kBlockFrames), right(stereo ? kBlockFrames : 0);
+  int16_t* r = stereo ? right.data() : nullptr;
+  PassProgress bar(progress, "Preprocessing", FileNameOf(name), decoder.GetLength());
+  int n = decoder.Read(left.data(), r);
+  if (n <= 0) return false;
+  while (n > 0) {
+    bar.Update(decoder.GetPosition());
+    state.frontend.PumpMessages();
+    if (progress.CancelRequested()) return false;
+    // A short write would hand a cut stream to the decoder as if whole.
+    if (!writer.Write(left.data(), r, std::min(n, kBlockFrames))) return false;
+    n = decoder.Read(left.data(), r);
+  }
+  bar.Finish();
+  return true;
+}
+
+}  // namespace
+
+bool PreprocessDts(EngineState& state, FileItem& copy, ProgressWindow& progress, int& hasAudio) {
+  copy.targetPath.clear();
+  std::unique_ptr<Decoder> decoder =
+      state.opener.OpenSource(copy.sourcePath, copy.sourceType, kDtsRenderRate, 1, hasAudio);
+  if (!decoder) return false;
+  if (decoder->GetSampleRate() <= 0) {
+    decoder->Close();
+    hasAudio = 0;
+    return false;
+  }
+
+  std::string temp;
+  bool result = false;
+  if (MakeTempName("", "", ".dts", temp)) {
+    copy.targetPath = temp;
+    RawPcmWriter writer;
+    writer.SetChannels(decoder->GetOutputChannels());
+    writer.SetOutputPath(temp);
+    if (writer.Open()) {
+      const std::string& name = state.currentItem ? state.currentItem->sourcePath : copy.sourcePath;
+      result = CopySamples(state, *decoder, writer, progress, name);
+    }
+    writer.Close();
+  }
+  decoder->Close();
+  decoder.reset();
+
+  std::error_code ec;
+  if (result) {
+    const auto size = std::filesystem::file_size(temp, ec);
+    if (ec || size == 0) result = false;
+  }
+  if (!result) {
+    if (!temp.empty() && !IsSameFile(temp, copy.sourcePath)) std::filesystem::remove(temp, ec);
+    copy.targetPath.clear();
+  }
+  return result;
+}
+
+}  // namespace sondrel

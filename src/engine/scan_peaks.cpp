@@ -1,0 +1,75 @@
+#include "engine/scan_peaks.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "decode/source_type.h"
+#include "engine/pass_progress.h"
+#include "engine/render_rate.h"
+
+namespace sondrel {
+
+namespace {
+
+void Peaks(const int16_t* plane, int n, int& lowest, int& highest) {
+  int lo = lowest, hi = highest;
+  for (int i = 0; i < n; ++i) {
+    lo = std::min<int>(lo, plane[i]);
+    hi = std::max<int>(hi, plane[i]);
+  }
+  lowest = lo;
+  highest = hi;
+}
+
+}  // namespace
+
+bool ScanPeaks(EngineState& state, const FileItem& source, int renderRate, ProgressWindow& progress,
+               int& hasAudio, int& lowest, int& highest) {
+  lowest = 0;
+  highest = 0;
+  std::unique_ptr<Decoder> decoder =
+      state.opener.OpenSource(source.sourcePath, source.sourceType, renderRate, 1, hasAudio);
+  if (!decoder) return false;
+  struct Closer {
+    Decoder& d;
+    ~Closer() { d.Close(); }
+  } closer{*decoder};
+  if (decoder->GetSampleRate() <= 0) {
+    hasAudio = 0;
+    return false;
+  }
+
+  const bool stereo = decoder->GetOutputChannels() == 2;
+  std::vector<int16_t> left(kBlockFrames), right(stereo ? kBlockFrames : 0);
+  int16_t* r = stereo ? right.data() : nullptr;
+  const std::string& name = state.currentItem ? state.currentItem->sourcePath : source.sourcePath;
+  PassProgress bar(progress, "Normalizing", FileNameOf(name), decoder->GetLength());
+  const int64_t total = std::max<int64_t>(1, decoder->GetLength());
+  const bool stopAtLength = source.sourceType == kSourceModule || source.sourceType == kSourceMidi;
+
+  int n = decoder->Read(left.data(), r);
+  if (n <= 0) return false;
+  for (int64_t blocks = 0; n > 0; ++blocks) {
+    n = std::min(n, kBlockFrames);
+    Peaks(left.data(), n, lowest, highest);
+    if (r) Peaks(r, n, lowest, highest);
+    if (blocks % 3 == 0) {
+      bar.Update(decoder->GetPosition());
+      state.frontend.PumpMessages();
+      if (progress.CancelRequested()) return false;
+    }
+    if (stopAtLength && decoder->GetPosition() >= total) break;
+    n = decoder->Read(left.data(), r);
+  }
+  bar.Finish();
+  return true;
+}
+
+bool ScanPeaks(EngineState& state, const FileItem& source, const FormatRow& format,
+               const ConvertSettings& settings, ProgressWindow& progress, int& hasAudio,
+               int& lowest, int& highest) {
+  return ScanPeaks(state, source, RenderRate(format, settings), progress, hasAudio, lowest,
+                   highest);
+}
+
+}  // namespace sondrel

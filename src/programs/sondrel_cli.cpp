@@ -1,0 +1,317 @@
+// sondrel-cli: the conversions of the window, scripted from a terminal.
+//
+// The files are probed like Add Files fills the list, then converted by the
+// same run as the window's "Convert All" or "Convert All to One", with the
+// options of the same settings store. This program only implements the seam.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <wx/init.h>
+
+#include "decode/source_type.h"
+#include "encode/format_catalogue.h"
+#include "engine/conversion_run.h"
+#include "engine/engine_state.h"
+#include "engine/file_list.h"
+#include "engine/file_probe.h"
+#include "engine/list_columns.h"
+#include "engine/settings.h"
+#include "programs/override_store.h"
+#include "programs/terminal_frontend.h"
+#include "ui/wx_config_store.h"
+
+namespace sondrel {
+namespace {
+
+constexpr int kExitConverted = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+const char* const kHelp =
+    R"(Usage: sondrel-cli [options] FILE...
+       sondrel-cli --list-formats
+       sondrel-cli --probe FILE...
+
+Converts each FILE to the chosen output format, as the window's "Convert All"
+does, using the options stored by the window (the file sondrel/sondrel.conf
+in $XDG_CONFIG_HOME, by default ~/.config).
+
+Options:
+  --format ID|EXT    output format by catalogue id (1000) or extension (mp3);
+                     an extension several formats share names the first of
+                     them in catalogue order (see --list-formats). Default:
+                     the stored OutputFormat.
+  --merge OUTPUT     convert all files, one after the other, into the single
+                     file OUTPUT ("Convert All to One").
+  --set NAME=VALUE   override one stored option for this run, by its stored
+                     name: VolumeType=0, DestOutputFolderOpt=399,
+                     DestSpecifiedFolder=/tmp/out, MP3BitRate=192000,
+                     ID3/Artist=Someone (the custom tag's values take "ID3/").
+                     May be given many times.
+  --save             store the --set values; without FILEs only stores them.
+  --list-formats     print one line per output format: id, extension, label,
+                     settings prefix, codec names (tab-separated).
+  --probe            print for each FILE: path, source type, duration,
+                     bit rate, sample rate, channels (tab-separated, as the
+                     file list shows them); converts nothing.
+  -h, --help         show this text.
+  --                 the arguments that follow are files.
+
+Output:
+  While converting, a progress line on stderr when stderr is a terminal.
+  At the end one line per file on stdout: source path, the Output column
+  text (the output's name or the reason of a failure), the Volume column
+  text, tab-separated. Files that cannot be read are listed on stderr.
+  Questions (MIDI soundfont, Windows Media runtime) are answered No and
+  printed on stderr, like every message. Ctrl+C cancels the run; the file
+  being written is deleted.
+
+Exit status:
+  0  every file converted
+  1  a file failed, was skipped, could not be read, or the run was cancelled
+  2  usage error: unknown option, unknown format or setting, no files
+)";
+
+struct Options {
+  std::string format;
+  bool hasFormat = false;
+  std::string merge;
+  bool hasMerge = false;
+  std::vector<std::string> sets;
+  bool save = false;
+  bool listFormats = false;
+  bool probe = false;
+  bool help = false;
+  std::vector<std::string> files;
+};
+
+int Usage(const std::string& message) {
+  std::fprintf(stderr, "sondrel-cli: %s\nTry 'sondrel-cli --help'.\n", message.c_str());
+  return kExitUsage;
+}
+
+// Parses the arguments; returns -1 to go on, or an exit status.
+int ParseArguments(int argc, char** argv, Options& o) {
+  bool filesOnly = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (filesOnly || arg.empty() || arg[0] != '-' || arg == "-") {
+      o.files.push_back(arg);
+      continue;
+    }
+    auto value = [&](std::string& out) {
+      if (i + 1 >= argc) return false;
+      out = argv[++i];
+      return true;
+    };
+    // "--name=value" is accepted for the options that take a value.
+    std::string name = arg, inlineValue;
+    bool hasInline = false;
+    if (arg.rfind("--", 0) == 0) {
+      const size_t eq = arg.find('=');
+      if (eq != std::string::npos) {
+        name = arg.substr(0, eq);
+        inlineValue = arg.substr(eq + 1);
+        hasInline = true;
+      }
+    }
+    auto take = [&](std::string& out) {
+      if (hasInline) {
+        out = inlineValue;
+        return true;
+      }
+      return value(out);
+    };
+    if (name == "--") {
+      filesOnly = true;
+    } else if (name == "-h" || name == "--help") {
+      o.help = true;
+    } else if (name == "--format") {
+      if (!take(o.format)) return Usage("--format needs a format id or extension");
+      o.hasFormat = true;
+    } else if (name == "--merge") {
+      if (!take(o.merge) || o.merge.empty()) return Usage("--merge needs an output file");
+      o.hasMerge = true;
+    } else if (name == "--set") {
+      std::string assignment;
+      if (!take(assignment)) return Usage("--set needs NAME=VALUE");
+      o.sets.push_back(assignment);
+    } else if (name == "--save" && !hasInline) {
+      o.save = true;
+    } else if (name == "--list-formats" && !hasInline) {
+      o.listFormats = true;
+    } else if (name == "--probe" && !hasInline) {
+      o.probe = true;
+    } else {
+      return Usage("unknown option '" + arg + "'");
+    }
+  }
+  return -1;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+// The row named by a catalogue id or an extension; null when none.
+const FormatRow* FindFormat(const std::vector<FormatRow>& rows, const std::string& text) {
+  int32_t id = 0;
+  if (OverrideStore::ParseNumber(text, id)) return FindFormatRow(rows, id);
+  std::string ext = Lower(text);
+  if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
+  for (const FormatRow& row : rows) {
+    if (row.extension == ext) return &row;
+  }
+  return nullptr;
+}
+
+void ListFormats(const std::vector<FormatRow>& rows) {
+  for (const FormatRow& row : rows) {
+    std::string codecs;
+    for (const CodecEntry* entry : row.codecs) {
+      if (!codecs.empty()) codecs += ", ";
+      codecs += entry->displayName;
+    }
+    std::printf("%d\t%s\t%s\t%s\t%s\n", row.id, row.extension.c_str(), FormatLabel(row).c_str(),
+                HasFormatSettings(row) ? SettingsPrefix(row).c_str() : "", codecs.c_str());
+  }
+}
+
+// Loads the stored options with the overrides laid over them. Returns -1 to
+// go on, or an exit status.
+int LoadOptions(const Options& o, OverrideStore& overlay, ConvertSettings& settings,
+                std::vector<FormatRow>& rows) {
+  for (const std::string& set : o.sets) {
+    if (!overlay.AddOverride(set)) return Usage("--set needs NAME=VALUE, not '" + set + "'");
+  }
+  LoadSettings(overlay, settings, rows);
+  for (const auto& [key, value] : overlay.Overrides()) {
+    const std::string shown =
+        (value.group == kCustomTagGroup ? std::string("ID3/") : std::string()) + value.name;
+    if (value.kind == OverrideStore::Kind::Unknown) return Usage("unknown setting '" + shown + "'");
+    if (!value.valid)
+      return Usage("setting '" + shown + "' needs a number, not '" + value.value + "'");
+  }
+  return -1;
+}
+
+int Run(int argc, char** argv) {
+  Options o;
+  if (const int status = ParseArguments(argc, argv, o); status >= 0) return status;
+  if (o.help) {
+    std::fputs(kHelp, stdout);
+    return kExitConverted;
+  }
+
+  std::vector<FormatRow> rows;
+  BuildCatalogue(rows);
+  if (o.listFormats) {
+    ListFormats(rows);
+    return kExitConverted;
+  }
+  if (o.files.empty() && !(o.save && !o.sets.empty())) return Usage("no files given");
+
+  WxConfigStore store;
+  OverrideStore overlay(store);
+  ConvertSettings settings = ConvertSettings::ForCurrentUser();
+  if (const int status = LoadOptions(o, overlay, settings, rows); status >= 0) return status;
+
+  const FormatRow* format = nullptr;
+  if (o.hasFormat) {
+    format = FindFormat(rows, o.format);
+    if (!format) return Usage("unknown format '" + o.format + "'");
+  } else {
+    format = FindFormatRow(rows, settings.OutputFormat);
+    if (!format) format = &rows.front();
+  }
+
+  if (o.save) {
+    if (!overlay.SaveOverrides()) {
+      std::fprintf(stderr, "sondrel-cli: could not store the settings in %s\n",
+                   store.FilePath().c_str());
+      return kExitFailed;
+    }
+    if (o.files.empty()) return kExitConverted;
+  }
+
+  TerminalFrontend frontend(stderr, isatty(STDERR_FILENO) == 1);
+  EngineState state(frontend);
+
+  // The list, filled like Add Files: probed, duplicates left out, failures
+  // reported together.
+  FileList list;
+  AddFailureReport failures;
+  std::set<std::string> listed;
+  state.opener.SetNote(std::string());
+  for (const std::string& file : o.files) {
+    std::error_code ec;
+    std::filesystem::path absolute = std::filesystem::absolute(file, ec);
+    const std::string path = ec ? file : absolute.lexically_normal().string();
+    if (listed.count(path)) continue;
+    if (!NameFitsCharset(path)) {
+      failures.Add(path, true);
+      continue;
+    }
+    FileItem item;
+    if (!ProbeFile(state.opener, path, item)) {
+      failures.Add(path, false);
+      continue;
+    }
+    listed.insert(path);
+    list.Add(std::move(item));
+  }
+  if (!failures.Empty())
+    std::fprintf(stderr, "%s\n", failures.Message(state.opener.Note()).c_str());
+
+  if (o.probe) {
+    for (int row = 0; row < list.RowCount(); ++row) {
+      const FileItem& item = *list.ItemAt(row);
+      std::printf("%s\t%d\t%s\t%s\t%s\t%s\n", item.sourcePath.c_str(), item.sourceType,
+                  DurationText(item.duration).c_str(), BitRateText(item.bitRate).c_str(),
+                  SampleRateText(item.sampleRate).c_str(), ChannelsText(item.channels).c_str());
+    }
+    return failures.Empty() ? kExitConverted : kExitFailed;
+  }
+  if (list.RowCount() == 0) return kExitFailed;
+
+  if (o.hasMerge) {
+    std::error_code ec;
+    std::filesystem::path absolute = std::filesystem::absolute(o.merge, ec);
+    frontend.SetSaveAnswer(ec ? o.merge : absolute.lexically_normal().string());
+  }
+  TerminalFrontend::InstallInterruptHandler();
+  StartConversion(state, settings, format, list, false, o.hasMerge);
+
+  bool allConverted = failures.Empty() && !TerminalFrontend::Interrupted();
+  for (int row = 0; row < list.RowCount(); ++row) {
+    const FileItem& item = *list.ItemAt(row);
+    if (item.targetPath.empty()) allConverted = false;
+    std::printf("%s\t%s\t%s\n", item.sourcePath.c_str(),
+                frontend.RowText(row, ListColumn::Output).c_str(),
+                frontend.RowText(row, ListColumn::Volume).c_str());
+  }
+  std::fflush(stdout);
+  return allConverted ? kExitConverted : kExitFailed;
+}
+
+}  // namespace
+}  // namespace sondrel
+
+int main(int argc, char** argv) {
+  // wxBase only: the settings store needs no display.
+  wxInitializer wx;
+  if (!wx.IsOk()) {
+    std::fprintf(stderr, "sondrel-cli: failed to initialise\n");
+    return 1;
+  }
+  return sondrel::Run(argc, argv);
+}

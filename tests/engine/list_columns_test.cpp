@@ -1,0 +1,58 @@
+#include "engine/list_columns.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/file_probe.h"
+
+namespace sondrel {
+namespace {
+
+TEST(ListColumns, CellTexts) {
+  EXPECT_EQ(DurationText(0), "");
+  EXPECT_EQ(DurationText(59), "00:59");
+  EXPECT_EQ(DurationText(3599), "59:59");
+  EXPECT_EQ(DurationText(3725), "1:02:05");
+  EXPECT_EQ(BitRateText(0), "");
+  EXPECT_EQ(BitRateText(128), "128 kbps");
+  EXPECT_EQ(SampleRateText(44100), "44100 Hz");
+  EXPECT_EQ(ChannelsText(0), "Mono");
+  EXPECT_EQ(ChannelsText(2), "Stereo");
+  EXPECT_EQ(ChannelsText(6), "5.1");
+  EXPECT_EQ(ChannelsText(12), "12");
+  EXPECT_EQ(FileNamePart("/a/b/song.flac"), "song.flac");
+  EXPECT_EQ(FileNamePart("plain"), "plain");
+}
+
+TEST(AddFailureReport, ListsThirtyPathsThenMore) {
+  AddFailureReport report;
+  EXPECT_TRUE(report.Empty());
+  for (int i = 1; i <= 35; ++i) report.Add("/x/f" + std::to_string(i), false);
+  const std::string text = report.Message("");
+  EXPECT_EQ(text.rfind("Failed to load the following files.\n\n/x/f1\n", 0), 0u);
+  EXPECT_NE(text.find("/x/f30\n<more files>...\n"), std::string::npos);
+  EXPECT_EQ(text.find("/x/f31"), std::string::npos);
+  EXPECT_NE(text.find("support@"), std::string::npos) << "without a note, ask for the files";
+
+  report.Clear();
+  report.Add("/cd/track01.cda", false);
+  EXPECT_EQ(
+      report.Message(kCdTrackNote),
+      std::string("Failed to load the following files.\n\n/cd/track01.cda\n\n") + kCdTrackNote);
+
+  report.Clear();
+  report.Add("/x/\xff.mp3", true);
+  EXPECT_NE(report.Message(kCdTrackNote).find("non-English characters"), std::string::npos)
+      << "the charset hint wins over the note";
+}
+
+TEST(AddFailureReport, NameCharset) {
+  EXPECT_TRUE(NameFitsCharset("/music/Grüße?.mp3")) << "'?' is an ordinary character";
+  EXPECT_TRUE(NameFitsCharset("/music/\xF0\x9F\x8E\xB5.mp3"));
+  EXPECT_FALSE(NameFitsCharset("/music/\xFF.mp3"));
+  EXPECT_FALSE(NameFitsCharset("/music/\xC3"));
+  EXPECT_FALSE(NameFitsCharset("/music/\xC0\xAF")) << "overlong";
+  EXPECT_FALSE(NameFitsCharset("/music/\xED\xA0\x80")) << "surrogate";
+}
+
+}  // namespace
+}  // namespace sondrel

@@ -1,0 +1,186 @@
+// sondrel-cli through its real binary, with the settings isolated in a
+// temporary XDG_CONFIG_HOME and HOME.
+#include <sndfile.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/temp_dir.h"
+
+namespace sondrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) {
+    if (c == '\'') {
+      q += "'\\''";
+    } else {
+      q += c;
+    }
+  }
+  return q + "'";
+}
+
+class Cli : public testing::Test {
+ protected:
+  Cli() {
+    fs::create_directories(dir.Path() / "config");
+    fs::create_directories(dir.Path() / "home");
+    fs::create_directories(dir.Path() / "out");
+  }
+
+  Result Run(const std::vector<std::string>& args) {
+    std::string command = "cd " + Quote(dir.Path().string()) +
+                          " && env XDG_CONFIG_HOME=" + Quote(Config()) +
+                          " HOME=" + Quote(dir.File("home")) + " " + Quote(SONDREL_CLI);
+    for (const std::string& a : args) command += " " + Quote(a);
+    command += " 2>" + Quote(dir.File("stderr.txt"));
+    Result r;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return r;
+    char buffer[4096];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) r.out.append(buffer, n);
+    const int status = pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.err = test::ReadFileBytes(dir.File("stderr.txt"));
+    return r;
+  }
+
+  // A stereo 16-bit WAV file of a tone.
+  std::string Wav(const std::string& name, int rate, int channels, double seconds) {
+    const std::string path = dir.File(name);
+    SF_INFO info = {};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+    EXPECT_TRUE(f) << sf_strerror(nullptr);
+    const int frames = static_cast<int>(rate * seconds);
+    std::vector<short> samples(static_cast<size_t>(frames * channels));
+    for (int i = 0; i < frames; ++i) {
+      for (int c = 0; c < channels; ++c) {
+        samples[static_cast<size_t>(i * channels + c)] =
+            static_cast<short>(8000 * std::sin(2 * M_PI * (440.0 + 220 * c) * i / rate));
+      }
+    }
+    sf_writef_short(f, samples.data(), frames);
+    sf_close(f);
+    return path;
+  }
+
+  std::string Config() const { return (dir.Path() / "config").string(); }
+  std::string Out(const std::string& name) const { return (dir.Path() / "out" / name).string(); }
+  std::vector<std::string> OutputOptions() const {
+    return {"--set", "DestOutputFolderOpt=399", "--set",
+            "DestSpecifiedFolder=" + (dir.Path() / "out").string()};
+  }
+
+  test::TempDir dir;
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST_F(Cli, UsageErrorsAndHelp) {
+  const std::string wav = Wav("a.wav", 8000, 1, 0.1);
+  EXPECT_EQ(Run({}).status, 2) << "no files";
+  EXPECT_EQ(Run({"--frobnicate", wav}).status, 2);
+  EXPECT_EQ(Run({"--format", "xyz", wav}).status, 2);
+  EXPECT_EQ(Run({"--set", "NoSuchOption=1", wav}).status, 2);
+  EXPECT_EQ(Run({"--set", "VolumeType=loud", wav}).status, 2);
+  const Result help = Run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  for (const char* option :
+       {"--format", "--merge", "--set", "--save", "--list-formats", "--probe", "Exit status"}) {
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  }
+  EXPECT_FALSE(fs::exists(dir.Path() / "config" / "sondrel")) << "nothing stored";
+}
+
+TEST_F(Cli, ListFormatsAndProbe) {
+  const Result list = Run({"--list-formats"});
+  EXPECT_EQ(list.status, 0);
+  const std::vector<std::string> lines = Lines(list.out);
+  EXPECT_EQ(lines.size(), 30u);
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "1000\tmp3\t to MP3\tMP3\tLAME MP3 (MPEG audio layer 3)"),
+            lines.end());
+
+  const std::string wav = Wav("tone.wav", 22050, 2, 2.0);
+  const std::string junk = dir.File("junk.mp3");
+  test::WriteFileBytes(junk, "not audio at all");
+  const Result probe = Run({"--probe", wav, junk});
+  EXPECT_EQ(probe.status, 1) << "one file could not be read";
+  EXPECT_EQ(probe.out, wav + "\t2000\t00:02\t705 kbps\t22050 Hz\tStereo\n");
+  EXPECT_NE(probe.err.find("Failed to load the following files.\n\n" + junk + "\n"),
+            std::string::npos)
+      << probe.err;
+}
+
+TEST_F(Cli, ConvertsWithStoredAndOverriddenOptions) {
+  const std::string a = Wav("a.wav", 44100, 2, 0.5);
+  const std::string b = Wav("b.wav", 22050, 1, 0.5);
+  std::vector<std::string> args = OutputOptions();
+  for (const char* more : {"--set", "VolumeType=1", "--set", "Volume=50", "--format", "wav"}) {
+    args.push_back(more);
+  }
+  args.push_back(a);
+  args.push_back(b);
+  const Result r = Run(args);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, a + "\ta.wav\t50.00%\n" + b + "\tb.wav\t50.00%\n");
+  std::error_code ec;
+  EXPECT_GT(fs::file_size(Out("a.wav"), ec), 44100u);
+
+  {
+    SCOPED_TRACE("--save stores the overrides for the next run; skip policy fails the run");
+    const Result saved = Run({"--set", "TargetExistsOpt=33", "--set", "OutputFormat=2000", "--set",
+                              "DestOutputFolderOpt=399", "--set",
+                              "DestSpecifiedFolder=" + (dir.Path() / "out").string(), "--save"});
+    EXPECT_EQ(saved.status, 0) << saved.err;
+    EXPECT_TRUE(fs::exists(dir.Path() / "config" / "sondrel" / "sondrel.conf"));
+    EXPECT_FALSE(fs::exists(dir.Path() / "home" / ".config" / "sondrel"));
+    const Result skipped = Run({a});
+    EXPECT_EQ(skipped.status, 1);
+    EXPECT_EQ(skipped.out, a + "\tTarget exists and skipped\t\n");
+  }
+}
+
+TEST_F(Cli, MergeIntoOneFile) {
+  const std::string a = Wav("a.wav", 22050, 1, 0.5);
+  const std::string b = Wav("b.wav", 44100, 2, 0.5);
+  std::vector<std::string> args = {"--format", "wav", "--merge", Out("all.wav"), a, b};
+  const Result r = Run(args);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, a + "\tall.wav\t100.00%\n" + b + "\tall.wav\t100.00%\n");
+  SF_INFO info = {};
+  SNDFILE* f = sf_open(Out("all.wav").c_str(), SFM_READ, &info);
+  ASSERT_TRUE(f);
+  sf_close(f);
+  EXPECT_EQ(info.samplerate, 44100);
+  EXPECT_EQ(info.channels, 2);
+  EXPECT_NEAR(static_cast<double>(info.frames), 44100.0, 600.0);
+}
+
+}  // namespace
+}  // namespace sondrel
