@@ -7,6 +7,7 @@
 
 #include "decode/ffmpeg_decoder.h"
 #include "decode/ffmpeg_probe.h"
+#include "decode/wma_decoder.h"
 
 namespace sondrel {
 
@@ -14,6 +15,7 @@ ReaderFactories DefaultReaderFactories() {
   ReaderFactories f;
   f.amr = [] { return std::make_unique<AmrDecoder>(); };
   f.vorbis = [] { return std::make_unique<VorbisDecoder>(); };
+  f.wma = [] { return std::make_unique<WmaDecoder>(); };
   f.ffmpeg = [] { return std::make_unique<FfmpegDecoder>(); };
   f.ffmpegProbe = [] { return std::make_unique<FfmpegProbe>(); };
   return f;

@@ -5,11 +5,13 @@
 // count. The list owns its entries; they outlive every writer given one.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 namespace sondrel {
 
 struct WmaFormatEntry;
+class WmCodecInfo;
 
 class WmaFormats {
  public:
@@ -22,8 +24,14 @@ class WmaFormats {
   virtual int BitRateOf(const WmaFormatEntry* entry) const = 0;
 };
 
-// The list of this program. Until the Windows Media writer is built it is
-// empty: nothing fits, and every WMA, WMV and ASF output fails.
+// The WmaFormatList of this program, filled from the runtime's codec-format
+// enumeration. Build does nothing while the runtime is not loaded (the list
+// stays empty and nothing fits), so a later Build after the load fills it.
 std::unique_ptr<WmaFormats> MakeWmaFormats();
+
+// The same over another enumeration (tests); a null enumeration counts as a
+// runtime that is not loaded.
+std::unique_ptr<WmaFormats> MakeWmaFormats(
+    std::function<std::unique_ptr<WmCodecInfo>()> enumeration);
 
 }  // namespace sondrel

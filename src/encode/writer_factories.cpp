@@ -3,6 +3,7 @@
 
 #include "encode/amr_encoder.h"
 #include "encode/ffmpeg_encoder.h"
+#include "encode/wma_encoder.h"
 
 namespace sondrel {
 
@@ -10,6 +11,7 @@ WriterFactories DefaultWriterFactories() {
   WriterFactories f;
   f.ffmpeg = [] { return std::make_unique<FfmpegEncoder>(); };
   f.amr = [] { return std::make_unique<AmrEncoder>(); };
+  f.wma = [] { return std::make_unique<WmaEncoder>(); };
   return f;
 }
 

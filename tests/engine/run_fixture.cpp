@@ -41,6 +41,8 @@ RunFixture::RunFixture() {
   state->documentsFolder = [this] { return (dir.Path() / "docs").string(); };
   state->loadMediaRuntime = [] { return 0; };
   state->isMediaRuntimeLoaded = [] { return 0; };
+  // The Windows Media list follows the scripted runtime, not the real one.
+  state->wmaFormats = MakeWmaFormats(nullptr);
 
   settings.DestOutputFolderOpt = kOutputSpecificFolder;
   settings.DestSpecifiedFolder = out.string();
