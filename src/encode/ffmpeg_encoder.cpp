@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "encode/amr_nb_frame_codec.h"
 #include "encode/codec_ids.h"
 #include "encode/lavc_codec.h"
 #include "platform/text.h"
@@ -94,12 +95,11 @@ const AVCodec* FindEncoder(int storedId, AVCodecID id) {
   return avcodec_find_encoder(id);
 }
 
-// A frame source for a codec this FFmpeg build has no encoder for. AMR-NB
-// (for 3gp/3g2) is to come from platform/amr; until then there is none and
-// Open fails for it.
+// A frame source for a codec this FFmpeg build has no encoder for: AMR-NB
+// (for 3gp/3g2) comes from platform/amr. Any other: none, and Open fails.
 std::unique_ptr<FrameCodec> MakeExternalFrameCodec(AVCodecID id, int sampleRate, int channels,
                                                    int bitRate) {
-  (void)id, (void)sampleRate, (void)channels, (void)bitRate;
+  if (id == AV_CODEC_ID_AMR_NB) return AmrNbFrameCodec::Create(sampleRate, channels, bitRate);
   return nullptr;
 }
 
