@@ -79,6 +79,9 @@ void ProgressDialogBase::OnCharHook(wxKeyEvent& event) {
 }
 
 void ProgressDialogBase::OnClose(wxCloseEvent&) {
+  // A drag may still hold the mouse when the run closes the window; a window
+  // destroyed with the capture leaves wx pointing at a dead window.
+  if (HasCapture()) ReleaseMouse();
   // Destroy() deletes the object once pending events are handled.
   Destroy();
 }

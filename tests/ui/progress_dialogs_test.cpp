@@ -139,5 +139,21 @@ TEST(ConvertProgressDialog, DraggingTheBodyMovesTheWindow) {
   Settle(3);
 }
 
+TEST(ConvertProgressDialog, ClosingWhileTheBodyIsHeldReleasesTheMouse) {
+  ConvertProgressDialog* d = ConvertProgressDialog::Create();
+  wxWeakRef<wxDialog> ref(d);
+  Settle();
+  // The button is still down (a drag under way) when the run ends.
+  wxMouseEvent down(wxEVT_LEFT_DOWN);
+  down.SetPosition(d->upperText->GetPosition() + wxPoint(5, 5));
+  down.SetEventObject(d);
+  down.m_leftDown = true;
+  d->GetEventHandler()->ProcessEvent(down);
+  d->Close(true);
+  Settle(3);
+  EXPECT_FALSE(ref);
+  EXPECT_EQ(wxWindow::GetCapture(), nullptr);
+}
+
 }  // namespace
 }  // namespace sondrel
