@@ -1,5 +1,7 @@
 #include "decode/source_opener.h"
 
+#include <new>
+
 #include "decode/source_type.h"
 #include "platform/frontend.h"
 #include "platform/mediaruntime/media_runtime.h"
@@ -25,9 +27,15 @@ SourceOpener::SourceOpener(ReaderFactories factories)
 namespace {
 
 // Creates a reader; a missing factory or a failed allocation gives null.
+// The factories allocate with new, so a failed allocation arrives as
+// std::bad_alloc and must not leave the opener.
 std::unique_ptr<Decoder> Make(const ReaderFactories::Make& make) {
   if (!make) return nullptr;
-  return make();
+  try {
+    return make();
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
 }
 
 }  // namespace

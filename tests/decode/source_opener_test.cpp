@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "decode/source_type.h"
 #include "support/fake_decoder.h"
 #include "support/memory_frontend.h"
@@ -148,6 +150,11 @@ TEST(OpenSource, MissingReadersCountAsFailedOpens) {
   f.ffmpeg = FakeFactory({}, "ffmpeg", &log);
   SourceOpener opener2(f);
   EXPECT_EQ(NameOf(opener2.OpenSource("a.mp3", kSourceMp3, 0, 1, hasAudio)), "ffmpeg");
+  // A factory whose allocation throws is the same, and nothing escapes.
+  f.vorbis = []() -> std::unique_ptr<Decoder> { throw std::bad_alloc(); };
+  f.bass = []() -> std::unique_ptr<Decoder> { throw std::bad_alloc(); };
+  SourceOpener opener3(f);
+  EXPECT_EQ(NameOf(opener3.OpenSource("a.ogg", kSourceOgg, 0, 1, hasAudio)), "ffmpeg");
 }
 
 TEST(OpenSource, RenderRateReachesTheReader) {
