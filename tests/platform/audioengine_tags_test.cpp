@@ -117,6 +117,20 @@ TEST_F(TagsRead, RiffInfoWrittenByLibsndfile) {
   EXPECT_EQ(Read(path), "\nInfo Title\nInfo Artist\n\n\n\n\n\n");
 }
 
+TEST_F(TagsRead, BrokenContainersGiveNoTags) {
+  // An MPEG-4 file cut before its "moov" box: TagLib opens it but has no tag.
+  const std::string cut = m_dir.File("cut.m4a");
+  test::WriteFileBytes(cut, std::string("\0\0\0\x14"
+                                        "ftypM4A \0\0\0\0"
+                                        "M4A ",
+                                        20) +
+                                std::string("\0\0\0\x10"
+                                            "mdat"
+                                            "\1\2\3\4\5\6\7\x08",
+                                            16));
+  EXPECT_FALSE(audioengine::ReadFileTags(cut, audioengine::TagSource::Mp4).has_value());
+}
+
 TEST_F(TagsRead, UnknownHandleGivesEmptyText) {
   EXPECT_STREQ(TAGS_Read(0x12345678, kReaderFormat), "");
 }

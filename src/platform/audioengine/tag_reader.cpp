@@ -52,7 +52,9 @@ std::string First(const TagLib::PropertyMap& map, const char* key) {
 
 std::optional<TagFields> ReadFileTags(const std::string& path, TagSource source) {
   std::unique_ptr<TagLib::File> file = OpenTagFile(path, source);
-  if (!file || !file->isOpen()) return std::nullopt;
+  // A file TagLib could not parse (an MPEG-4 file cut before its "moov" box)
+  // has no tag to ask.
+  if (!file || !file->isOpen() || !file->isValid()) return std::nullopt;
   const TagLib::PropertyMap map = file->properties();
   TagFields f;
   f.title = First(map, "TITLE");
