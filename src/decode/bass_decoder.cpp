@@ -84,7 +84,9 @@ int BassDecoder::Open(const std::string& path, int renderRate) {
   }
   m_length = static_cast<int64_t>(length);
   const double seconds = BASS_ChannelBytes2Seconds(m_handle, length);
-  m_duration = static_cast<int>(seconds);
+  // Figures beyond the int range (absurd headers) are held at its top.
+  constexpr double kIntTop = 2147483647.0;
+  m_duration = seconds < kIntTop ? static_cast<int>(seconds) : 0x7FFFFFFF;
   m_sampleRate = static_cast<int>(info.freq);
   SetChannelProperties(static_cast<int>(info.chans));
   if (info.flags & BASS_SAMPLE_8BITS) {
@@ -99,7 +101,8 @@ int BassDecoder::Open(const std::string& path, int renderRate) {
 
   const QWORD size = BASS_StreamGetFilePosition(m_handle, BASS_FILEPOS_END);
   if (seconds > 0 && size != kNoValue) {
-    m_bitRate = static_cast<int>(static_cast<double>(size) / (seconds * 125) + 0.5);
+    const double kbps = static_cast<double>(size) / (seconds * 125) + 0.5;
+    m_bitRate = kbps < kIntTop ? static_cast<int>(kbps) : 0x7FFFFFFF;
   } else {
     m_bitRate = static_cast<int>(static_cast<unsigned>(m_rawBits) * info.freq * info.chans / 1000);
   }

@@ -87,6 +87,7 @@ void VorbisDecoder::Close() {
   m_streamVersion = 0;
   m_work.clear();
   m_work.shrink_to_fit();
+  m_readBytes = 0;
   ResetProperties();
 }
 
@@ -133,13 +134,23 @@ int VorbisDecoder::Open(const std::string& path, int renderRate) {
   const auto size = std::filesystem::file_size(path, ec);
   m_length = std::max<int64_t>(raw > 0 ? raw : 0, ec ? 0 : static_cast<int64_t>(size));
   m_work.assign(kWorkBytes / 2, 0);
+  // One ov_read gives samples of a single link, which may be mono in a
+  // chained file that starts with more channels: ask for no more than a
+  // block of mono samples then, or a mono packet could overfill the caller.
+  m_readBytes = kWorkBytes;
+  const long links = ov_streams(vf);
+  for (long i = 0; i < links; ++i) {
+    const vorbis_info* link = ov_info(vf, static_cast<int>(i));
+    if (link && link->channels == 1) m_readBytes = kMonoReadBytes;
+  }
+  if (m_channels == 1) m_readBytes = kMonoReadBytes;
   return 1;
 }
 
 int VorbisDecoder::Read(int16_t* left, int16_t* right) {
   if (!m_file) return 0;
   OggVorbis_File* vf = m_file.get();
-  const int bytesWanted = m_channels == 1 ? kMonoReadBytes : kWorkBytes;
+  const int bytesWanted = m_readBytes;
   constexpr int kBigEndian = std::endian::native == std::endian::big ? 1 : 0;
 
   long got = 0;

@@ -49,6 +49,9 @@ class VorbisDecoder : public Decoder {
   int m_streamVersion = 0;
   // Interleaved samples of one ov_read.
   std::vector<int16_t> m_work;
+  // Bytes asked of one ov_read: a block of mono samples when any link of the
+  // file is mono, else the whole work buffer.
+  int m_readBytes = 0;
 };
 
 }  // namespace sondrel

@@ -118,6 +118,24 @@ TEST_F(BassReader, EightBitSamplesAreWidened) {
   EXPECT_EQ(a.left[1], ClampToInt16(0 + DownmixCentre(127 * 256)));
 }
 
+TEST_F(BassReader, BitRateOfATinyStreamInALargeFileStaysInRange) {
+  // One 8-bit frame at 384000 Hz followed by a 1 MB chunk: the file rate is
+  // beyond what an int holds.
+  const std::string path = m_dir.File("tiny.wav");
+  ASSERT_TRUE(test::WriteWav8(path, 384000, 1, {128}));
+  std::string bytes = test::ReadFileBytes(path);
+  const uint32_t junk = 1u << 20;
+  bytes += std::string("JUNK") + std::string(reinterpret_cast<const char*>(&junk), 4) +
+           std::string(junk, '\0');
+  const uint32_t riff = static_cast<uint32_t>(bytes.size() - 8);
+  bytes.replace(4, 4, reinterpret_cast<const char*>(&riff), 4);
+  test::WriteFileBytes(path, bytes);
+  BassDecoder d;
+  ASSERT_EQ(d.Open(path, 0), 1);
+  EXPECT_EQ(d.GetBitRate(), 0x7FFFFFFF);
+  EXPECT_EQ(d.GetDuration(), 0);
+}
+
 TEST_F(BassReader, SixChannelsGiveAtMost384FramesPerCall) {
   const int frames = 5000;
   const std::vector<int16_t> six = test::Tone16(6, frames, 48000, 0.2);

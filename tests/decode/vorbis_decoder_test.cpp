@@ -280,6 +280,32 @@ TEST(VorbisDecoder, DamagedFiles) {
   }
 }
 
+TEST(VorbisDecoder, ChainedLinksNeverOverfillABlock) {
+  // A stereo link followed by a mono link with long (4096-sample) blocks:
+  // a mono packet holds 2048 samples, more than one block of the caller.
+  TempDir dir;
+  const std::string first = dir.File("first.ogg");
+  const std::string second = dir.File("second.ogg");
+  ASSERT_TRUE(test::WriteOggVorbis(first, 48000, 2, Tones(48000, 1, {440, 660})));
+  ASSERT_TRUE(test::WriteOggVorbis(second, 48000, 1, Tones(48000, 2, {550}), {}, -0.1f, 99));
+  const std::string path = dir.File("chain.ogg");
+  test::WriteFileBytes(path, test::ReadFileBytes(first) + test::ReadFileBytes(second));
+
+  VorbisDecoder d;
+  ASSERT_EQ(d.Open(path, 0), 1);
+  EXPECT_EQ(d.GetOutputChannels(), 2);
+  // Room for far more than a block, so that an overfill shows as a count.
+  std::vector<int16_t> l(8192), r(8192);
+  size_t total = 0;
+  int largest = 0;
+  for (int n, calls = 0; (n = d.Read(l.data(), r.data())) > 0 && calls < 100000; ++calls) {
+    largest = std::max(largest, n);
+    total += static_cast<size_t>(n);
+  }
+  EXPECT_LE(largest, kBlockFrames);
+  EXPECT_GT(total, 48000u * 5 / 2);
+}
+
 TEST(VorbisDecoder, OpenerPicksItForOggFiles) {
   TempDir dir;
   const std::string path = dir.File("song.OGG");

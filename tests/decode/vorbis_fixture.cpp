@@ -50,15 +50,15 @@ bool WritePage(std::FILE* f, const ogg_page& page) {
 
 bool WriteOggVorbis(const std::string& path, int rate, int channels,
                     const std::vector<int16_t>& interleaved,
-                    const std::vector<std::string>& comments) {
+                    const std::vector<std::string>& comments, float quality, int serial) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
   if (!file) return false;
   VorbisState s;
-  if (vorbis_encode_init_vbr(&s.vi, channels, rate, 0.5f) != 0) return false;
+  if (vorbis_encode_init_vbr(&s.vi, channels, rate, quality) != 0) return false;
   for (const std::string& c : comments) vorbis_comment_add(&s.vc, c.c_str());
   vorbis_analysis_init(&s.vd, &s.vi);
   vorbis_block_init(&s.vd, &s.vb);
-  ogg_stream_init(&s.os, 1234);
+  ogg_stream_init(&s.os, serial);
   s.dsp = true;
 
   ogg_packet header, comm, code;

@@ -101,6 +101,19 @@ TEST_F(TagsRead, EveryTagKind) {
   }
 }
 
+TEST_F(TagsRead, LineBreaksInsideAValueDoNotShiftTheFields) {
+  const std::string flac = m_dir.File("lines.flac");
+  ASSERT_TRUE(test::WriteSndfile16(flac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 1,
+                                   test::Tone16(1, 4410, 44100)));
+  test::FixtureTags tags;
+  tags.title = "Title";
+  tags.comment = "first line\nsecond line\r\nthird";
+  tags.composer = "Composer";
+  tags.copyright = "Copyright";
+  ASSERT_TRUE(test::WriteFixtureTags(flac, tags));
+  EXPECT_EQ(Read(flac), "\nTitle\n\n\n\n\nfirst line second line third\nComposer\nCopyright");
+}
+
 TEST_F(TagsRead, RiffInfoWrittenByLibsndfile) {
   const std::string path = m_dir.File("info.wav");
   SF_INFO info{};

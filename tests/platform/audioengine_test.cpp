@@ -177,6 +177,17 @@ TEST_F(AudioEngine, FlacIsBitExact) {
   ASSERT_EQ(decoded.size(), wide.size());
   for (size_t i = 0; i < wide.size(); ++i) ASSERT_EQ(decoded[i], wide[i] >> 16) << i;
   BASS_StreamFree(w);
+
+  // 8-bit FLAC: the decoded samples, as 16 bits (there are no stored bytes).
+  const std::vector<int16_t> narrow = {-32768, 0, 32512, 256, -256};
+  const std::string path8 = m_dir.File("narrow.flac");
+  ASSERT_TRUE(test::WriteSndfile16(path8, SF_FORMAT_FLAC | SF_FORMAT_PCM_S8, 8000, 1, narrow));
+  const HSTREAM n = Open(path8);
+  ASSERT_NE(n, 0u);
+  ASSERT_EQ(BASS_ChannelGetInfo(n, &info), 1);
+  EXPECT_EQ(info.flags & BASS_SAMPLE_8BITS, 0u);
+  EXPECT_EQ(AsSamples(DecodeAll(n)), narrow);
+  BASS_StreamFree(n);
 }
 
 TEST_F(AudioEngine, WavPackIsBitExact) {

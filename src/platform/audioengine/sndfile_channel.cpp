@@ -25,7 +25,10 @@ class SndfileChannel : public Channel {
       : m_file(std::move(file)) {
     const int major = info.format & SF_FORMAT_TYPEMASK;
     const int sub = info.format & SF_FORMAT_SUBMASK;
-    const bool eightBit = sub == SF_FORMAT_PCM_U8 || sub == SF_FORMAT_PCM_S8;
+    // Stored 8-bit samples are passed on as they are; compressed 8-bit data
+    // (FLAC) has no stored samples to pass and is decoded to 16 bits.
+    const bool eightBit =
+        (sub == SF_FORMAT_PCM_U8 || sub == SF_FORMAT_PCM_S8) && major != SF_FORMAT_FLAC;
     m_signed8 = sub == SF_FORMAT_PCM_S8;
     // Float data is converted here: libsndfile's own float-to-short reading
     // either truncates or normalises to the file's peak.

@@ -42,10 +42,20 @@ std::unique_ptr<TagLib::File> OpenTagFile(const std::string& path, TagSource sou
   return nullptr;
 }
 
+// The first value of `key`, on one line: the tag text puts one field on
+// each line, so a line break inside a value (a comment of several lines)
+// would shift every later field. Each break becomes a space.
 std::string First(const TagLib::PropertyMap& map, const char* key) {
   const auto it = map.find(key);
   if (it == map.end() || it->second.isEmpty()) return {};
-  return it->second.front().to8Bit(true);
+  const std::string value = it->second.front().to8Bit(true);
+  std::string line;
+  line.reserve(value.size());
+  for (size_t i = 0; i < value.size(); ++i) {
+    if (value[i] == '\r' && i + 1 < value.size() && value[i + 1] == '\n') continue;
+    line += value[i] == '\r' || value[i] == '\n' ? ' ' : value[i];
+  }
+  return line;
 }
 
 }  // namespace
