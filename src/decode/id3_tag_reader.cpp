@@ -5,19 +5,19 @@
 #include <taglib/mpegfile.h>
 #include <taglib/tbytevector.h>
 #include <taglib/tbytevectorstream.h>
+#include <taglib/tpropertymap.h>
 
 #include <limits>
 
 namespace sondrel {
 namespace {
 
-std::string Utf8(const TagLib::String& s) { return s.to8Bit(true); }
-
-std::string Number(unsigned int n) { return n == 0 ? std::string() : std::to_string(n); }
-
-std::string FirstFrameText(const TagLib::ID3v2::Tag& tag, const char* id) {
-  const TagLib::ID3v2::FrameList& frames = tag.frameListMap()[id];
-  return frames.isEmpty() ? std::string() : Utf8(frames.front()->toString());
+// The first value of a property, as the audio engine's tag reader takes it,
+// so that a date or a "3/12" track keeps its full text.
+std::string First(const TagLib::PropertyMap& map, const char* key) {
+  const auto it = map.find(key);
+  if (it == map.end() || it->second.isEmpty()) return {};
+  return it->second.front().to8Bit(true);
 }
 
 }  // namespace
@@ -33,16 +33,17 @@ int ReadId3v2Tag(const uint8_t* data, size_t size, TagInfo& tags) {
   TagLib::ID3v2::Tag* tag = file.ID3v2Tag(false);
   if (!tag) return 0;
 
+  const TagLib::PropertyMap map = tag->properties();
   TagInfo read;
-  read.title = Utf8(tag->title());
-  read.artist = Utf8(tag->artist());
-  read.album = Utf8(tag->album());
-  read.year = Number(tag->year());
-  read.genre = Utf8(tag->genre());
-  read.comment = Utf8(tag->comment());
-  read.track = Number(tag->track());
-  read.composer = FirstFrameText(*tag, "TCOM");
-  read.copyright = FirstFrameText(*tag, "TCOP");
+  read.title = First(map, "TITLE");
+  read.artist = First(map, "ARTIST");
+  read.album = First(map, "ALBUM");
+  read.year = First(map, "DATE");
+  read.genre = First(map, "GENRE");
+  read.comment = First(map, "COMMENT");
+  read.track = First(map, "TRACKNUMBER");
+  read.composer = First(map, "COMPOSER");
+  read.copyright = First(map, "COPYRIGHT");
   if (read == TagInfo{}) return 0;
   tags = std::move(read);
   return 1;

@@ -214,10 +214,10 @@ int ReadWavInfoTags(const std::string& path, TagInfo& tags) {
   // A genre written as "(n)" names genre n of the list.
   if (tags.genre.size() >= 2 && tags.genre[0] == '(' && tags.genre[1] >= '0' &&
       tags.genre[1] <= '9') {
+    // Leading zeros count for nothing; any number past the list stays past it.
     int n = 0;
-    for (size_t i = 1;
-         i < tags.genre.size() && i < 5 && tags.genre[i] >= '0' && tags.genre[i] <= '9'; ++i) {
-      n = n * 10 + (tags.genre[i] - '0');
+    for (size_t i = 1; i < tags.genre.size() && tags.genre[i] >= '0' && tags.genre[i] <= '9'; ++i) {
+      n = std::min(n * 10 + (tags.genre[i] - '0'), 1000);
     }
     if (const char* name = GenreName(n)) tags.genre = name;
   }

@@ -8,11 +8,13 @@
 #include <bit>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 #include "byte_fixtures.h"
 #include "decode/source_opener.h"
 #include "decode/source_type.h"
 #include "decoder_drain.h"
+#include "platform/audioengine/tag_reader.h"
 #include "support/fake_decoder.h"
 #include "support/temp_dir.h"
 
@@ -225,6 +227,31 @@ TEST_F(AiffDecoderTest, Id3ChunkGivesTheNineFields) {
   EXPECT_EQ(tags.copyright, "(C) Someone");
   m_decoder.Close();
   EXPECT_EQ(m_decoder.GetTags(tags), 0);
+
+  {
+    SCOPED_TRACE(
+        "a full date and a track of a set keep their text, as the audio engine gives them");
+    TagLib::ID3v2::Tag full;
+    full.setTitle("T");
+    for (auto [id, text] : {std::pair{"TDRC", "2004-05-01"}, std::pair{"TRCK", "3/12"}}) {
+      auto* frame = new TagLib::ID3v2::TextIdentificationFrame(id, TagLib::String::UTF8);
+      frame->setText(text);
+      full.addFrame(frame);
+    }
+    const TagLib::ByteVector bytes = full.render();
+    const std::string path =
+        Put(Form("AIFF", audio + BeChunk("ID3 ", std::string(bytes.data(), bytes.size()))));
+    ASSERT_EQ(m_decoder.Open(path, 0), 1);
+    ASSERT_EQ(m_decoder.GetTags(tags), 1);
+    EXPECT_EQ(tags.year, "2004-05-01");
+    EXPECT_EQ(tags.track, "3/12");
+    const auto engine = audioengine::ReadFileTags(path, audioengine::TagSource::Aiff);
+    ASSERT_TRUE(engine.has_value());
+    EXPECT_EQ(tags.year, engine->year);
+    EXPECT_EQ(tags.track, engine->track);
+    EXPECT_EQ(tags.title, engine->title);
+    m_decoder.Close();
+  }
 
   SCOPED_TRACE("no ID3 chunk, or a damaged one: no tags, the audio still opens");
   TagInfo untouched;

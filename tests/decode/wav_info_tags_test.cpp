@@ -67,6 +67,10 @@ TEST_F(WavInfoTagsTest, EveryItem) {
 TEST_F(WavInfoTagsTest, Genres) {
   ASSERT_EQ(Read(Riff(List(Item("IGNR", "(17)")))), 1);
   EXPECT_EQ(m_tags.genre, "Rock");
+  ASSERT_EQ(Read(Riff(List(Item("IGNR", "(00017)")))), 1);
+  EXPECT_EQ(m_tags.genre, "Rock");
+  ASSERT_EQ(Read(Riff(List(Item("IGNR", "(99999999999017)")))), 1);
+  EXPECT_EQ(m_tags.genre, "(99999999999017)");
   ASSERT_EQ(Read(Riff(List(Item("IGNR", "(148)")))), 1);
   EXPECT_EQ(m_tags.genre, "(148)");
   ASSERT_EQ(Read(Riff(List("IGRE" + Le32(1) + "\0\0"s))), 1);
