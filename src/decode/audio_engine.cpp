@@ -5,6 +5,7 @@
 
 #include "platform/audioengine/bass.h"
 #include "platform/audioengine/bass_midi.h"
+#include "platform/ffmpeg/ffmpeg_handles.h"
 #include "platform/frontend.h"
 #include "platform/paths.h"
 
@@ -30,6 +31,8 @@ int StartAudioEngine(Frontend& frontend) {
     frontend.ShowMessage(kEngineInitFailedMessage, MessageIcon::Exclamation);
     return 0;
   }
+  // FFmpeg's own diagnostics would clutter the terminal; failures are return values.
+  ffmpeg::QuietLog();
   LoadPlugins();
   // FFmpeg 5 registers its formats and codecs itself.
   std::srand(static_cast<unsigned>(std::time(nullptr)) * static_cast<unsigned>(std::clock()));
