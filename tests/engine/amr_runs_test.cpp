@@ -22,6 +22,7 @@
 #include "support/memory_frontend.h"
 #include "support/speech_signal.h"
 #include "support/temp_dir.h"
+#include "real_run_fixture.h"
 
 namespace sondrel {
 namespace {
@@ -52,35 +53,9 @@ std::string ProbeStream(const std::string& path) {
   return out;
 }
 
-class AmrRuns : public testing::Test {
+class AmrRuns : public test::RealRunFixture {
  protected:
-  AmrRuns() : state(frontend) {
-    ffmpeg::QuietLog();
-    BuildCatalogue(rows);
-    out = dir.Path() / "out";
-    fs::create_directories(out);
-    settings.DestOutputFolderOpt = kOutputSpecificFolder;
-    settings.DestSpecifiedFolder = out.string();
-    settings.OutputFiles2MyDocuments = 0;
-    state.documentsFolder = [] { return std::string(); };
-  }
-  int Add(const std::string& path) {
-    FileItem item;
-    EXPECT_TRUE(ProbeFile(state.opener, path, item)) << path;
-    return list.Add(item);
-  }
-  void Convert(int formatId) {
-    StartConversion(state, settings, FindFormatRow(rows, formatId), list, false, false);
-  }
-  std::string Output(int row) { return frontend.Row(row, ListColumn::Output); }
-
-  test::TempDir dir;
-  fs::path out;
-  test::MemoryFrontend frontend;
-  EngineState state;
-  ConvertSettings settings;
-  std::vector<FormatRow> rows;
-  FileList list;
+  AmrRuns() { ffmpeg::QuietLog(); }
 };
 
 struct AmrResult {

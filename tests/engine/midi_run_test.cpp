@@ -23,46 +23,20 @@
 #include "support/memory_frontend.h"
 #include "support/synth_fixtures.h"
 #include "support/temp_dir.h"
+#include "real_run_fixture.h"
 
 namespace sondrel {
 namespace {
 
 namespace fs = std::filesystem;
 
-class MidiRun : public testing::Test {
+class MidiRun : public test::RealRunFixture {
  protected:
-  MidiRun() : state(frontend) {
-    BuildCatalogue(rows);
-    out = dir.Path() / "out";
-    fs::create_directories(out);
-    settings.DestOutputFolderOpt = kOutputSpecificFolder;
-    settings.DestSpecifiedFolder = out.string();
-    settings.OutputFiles2MyDocuments = 0;
-    state.documentsFolder = [] { return std::string(); };
-  }
   void SetUp() override {
     if (!state.writers.ffmpeg) GTEST_SKIP() << "no FFmpeg writer in this build";
     test::EnsureAudioEngine();
   }
   void TearDown() override { BASS_MIDI_StreamSetFonts(0, nullptr, 0); }
-
-  int Add(const std::string& path) {
-    FileItem item;
-    EXPECT_TRUE(ProbeFile(state.opener, path, item)) << path;
-    return list.Add(item);
-  }
-  void Convert(int formatId) {
-    StartConversion(state, settings, FindFormatRow(rows, formatId), list, false, false);
-  }
-  std::string Output(int row) { return frontend.Row(row, ListColumn::Output); }
-
-  test::TempDir dir;
-  fs::path out;
-  test::MemoryFrontend frontend;
-  EngineState state;
-  ConvertSettings settings;
-  std::vector<FormatRow> rows;
-  FileList list;
 };
 
 TEST_F(MidiRun, NeedsASoundfontAndThenRendersTheSongLength) {

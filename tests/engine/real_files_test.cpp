@@ -21,6 +21,7 @@
 #include "support/fake_decoder.h"
 #include "support/memory_frontend.h"
 #include "support/temp_dir.h"
+#include "real_run_fixture.h"
 
 namespace sondrel {
 namespace {
@@ -67,37 +68,11 @@ Wav ReadWav(const std::string& path) {
   return w;
 }
 
-class RealFiles : public testing::Test {
+class RealFiles : public test::RealRunFixture {
  protected:
-  RealFiles() : state(frontend) {
-    BuildCatalogue(rows);
-    out = dir.Path() / "out";
-    fs::create_directories(out);
-    settings.DestOutputFolderOpt = kOutputSpecificFolder;
-    settings.DestSpecifiedFolder = out.string();
-    settings.OutputFiles2MyDocuments = 0;
-    state.documentsFolder = [] { return std::string(); };
-  }
   void SetUp() override {
     if (!state.writers.ffmpeg) GTEST_SKIP() << "no FFmpeg writer in this build";
   }
-  int Add(const std::string& path) {
-    FileItem item;
-    EXPECT_TRUE(ProbeFile(state.opener, path, item)) << path;
-    return list.Add(item);
-  }
-  void Convert(int formatId, bool merge = false) {
-    StartConversion(state, settings, FindFormatRow(rows, formatId), list, false, merge);
-  }
-  std::string Output(int row) { return frontend.Row(row, ListColumn::Output); }
-
-  test::TempDir dir;
-  fs::path out;
-  test::MemoryFrontend frontend;
-  EngineState state;
-  ConvertSettings settings;
-  std::vector<FormatRow> rows;
-  FileList list;
 };
 
 TEST_F(RealFiles, WavToWavIsExact) {
