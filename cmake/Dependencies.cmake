@@ -16,6 +16,9 @@ pkg_check_modules(OPENMPT REQUIRED IMPORTED_TARGET libopenmpt)
 pkg_check_modules(FLUIDSYNTH REQUIRED IMPORTED_TARGET fluidsynth)
 pkg_check_modules(CDIO REQUIRED IMPORTED_TARGET libcdio libcdio_cdda libcdio_paranoia)
 pkg_check_modules(TAGLIB REQUIRED IMPORTED_TARGET taglib)
+# GIO: the session bus (the file manager's ShowItems) and the desktop's
+# default applications. GTK links it already.
+pkg_check_modules(GIO REQUIRED IMPORTED_TARGET gio-2.0)
 find_package(Threads REQUIRED)
 
 if(SONDREL_UI)

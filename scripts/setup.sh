@@ -13,9 +13,10 @@ PACKAGES=(
   libsndfile1-dev libmpg123-dev libwavpack-dev libopenmpt-dev
   libfluidsynth-dev libcdio-paranoia-dev libcdio-dev
   libtag1-dev
+  libglib2.0-dev
   timgm6mb-soundfont
   libgtest-dev libgmock-dev googletest
-  xvfb xauth ffmpeg
+  xvfb xauth ffmpeg dbus-daemon
 )
 
 missing=()
