@@ -205,9 +205,14 @@ std::vector<std::string> ShellLinkCandidates(const ShellLinkRecord& link,
 std::optional<std::string> ResolveShortcut(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file) return std::nullopt;
-  std::string bytes(kMaxShortcutBytes, '\0');
-  file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<size_t>(file.gcount()));
+  std::string bytes;
+  char chunk[16384];
+  while (bytes.size() < kMaxShortcutBytes) {
+    file.read(chunk, static_cast<std::streamsize>(
+                         std::min(sizeof chunk, kMaxShortcutBytes - bytes.size())));
+    bytes.append(chunk, static_cast<size_t>(file.gcount()));
+    if (!file) break;
+  }
   const std::optional<ShellLinkRecord> link =
       ParseShellLink(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
   if (!link) return std::nullopt;
