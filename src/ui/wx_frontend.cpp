@@ -10,6 +10,7 @@
 
 #include "ui/message_box.h"
 #include "ui/progress_dialogs.h"
+#include "ui/shell.h"
 
 namespace sondrel {
 
@@ -20,7 +21,11 @@ class WxProgressWindow : public ProgressWindow {
  public:
   WxProgressWindow(ProgressDialogBase* dialog, wxStaticText* upper, wxGauge* upperBar,
                    wxStaticText* lower, wxGauge* lowerBar)
-      : m_dialog(dialog), m_upper(upper), m_upperBar(upperBar), m_lower(lower), m_lowerBar(lowerBar) {}
+      : m_dialog(dialog),
+        m_upper(upper),
+        m_upperBar(upperBar),
+        m_lower(lower),
+        m_lowerBar(lowerBar) {}
   ~WxProgressWindow() override { RequestClose(); }
 
   void SetText(ProgressPart line, const std::string& text) override {
@@ -84,7 +89,8 @@ void WxFrontend::SetBusy(bool busy) {
 
 std::unique_ptr<ProgressWindow> WxFrontend::CreateConvertProgress() {
   ConvertProgressDialog* d = ConvertProgressDialog::Create(m_owner);
-  return std::make_unique<WxProgressWindow>(d, d->upperText, d->upperBar, d->lowerText, d->lowerBar);
+  return std::make_unique<WxProgressWindow>(d, d->upperText, d->upperBar, d->lowerText,
+                                            d->lowerBar);
 }
 
 std::unique_ptr<ProgressWindow> WxFrontend::CreateAddProgress() {
@@ -115,22 +121,8 @@ std::string WxFrontend::AskSaveFile(const std::string& extension) {
   return path;
 }
 
-void WxFrontend::OpenDocument(const std::string& pathOrUrl) {
-  wxLaunchDefaultApplication(wxString::FromUTF8(pathOrUrl));
-}
+void WxFrontend::OpenDocument(const std::string& pathOrUrl) { sondrel::OpenDocument(pathOrUrl); }
 
-void WxFrontend::ShowInFolder(const std::string& path) {
-  // The file manager's ShowItems over D-Bus selects the file; without it the
-  // containing folder opens.
-  const wxString uri = "file://" + wxString::FromUTF8(path);
-  const wxString command =
-      "dbus-send --session --print-reply --dest=org.freedesktop.FileManager1 "
-      "/org/freedesktop/FileManager1 org.freedesktop.FileManager1.ShowItems "
-      "array:string:\"" + uri + "\" string:\"\"";
-  if (wxExecute(command, wxEXEC_SYNC | wxEXEC_HIDE_CONSOLE) != 0) {
-    const std::filesystem::path p(path);
-    OpenDocument(p.has_parent_path() ? p.parent_path().string() : path);
-  }
-}
+void WxFrontend::ShowInFolder(const std::string& path) { sondrel::ShowInFolder(path); }
 
 }  // namespace sondrel

@@ -10,18 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include "settle.h"
 #include "ui/wx_frontend.h"
 
 namespace sondrel {
 namespace {
 
-// Pumps for a while so that the display server answers (map, moves, input).
-void Settle(int rounds = 20) {
-  for (int i = 0; i < rounds; ++i) {
-    PumpMessages();
-    wxMilliSleep(10);
-  }
-}
+using test::Settle;
 
 void ClickCancel(wxDialog* dialog) {
   auto* cancel = wxDynamicCast(dialog->FindWindow(1033), wxButton);
@@ -43,7 +38,8 @@ TEST(ConvertProgressDialog, HasTheControlsOfItsTemplate) {
   EXPECT_EQ(d->cancelRequested, 0);
   // 418 x 94 dialog units, the bars 404 units wide.
   EXPECT_EQ(d->GetClientSize(), d->ConvertDialogToPixels(wxSize(418, 94)));
-  EXPECT_EQ(d->upperBar->GetSize().GetWidth(), d->ConvertDialogToPixels(wxSize(404, 13)).GetWidth());
+  EXPECT_EQ(d->upperBar->GetSize().GetWidth(),
+            d->ConvertDialogToPixels(wxSize(404, 13)).GetWidth());
   d->Close(true);
   Settle(3);
   EXPECT_FALSE(ref);  // destroyed and freed after the close request
