@@ -16,7 +16,7 @@ PACKAGES=(
   libglib2.0-dev
   timgm6mb-soundfont
   libgtest-dev libgmock-dev googletest
-  xvfb xauth ffmpeg dbus-daemon
+  xvfb xauth ffmpeg dbus-daemon libx11-dev
 )
 
 missing=()
