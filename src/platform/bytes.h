@@ -20,8 +20,6 @@ enum class Endian { kBig, kLittle };
 
 // Unchecked loads for loops whose bounds are already proven (sample data
 // whose length was counted). Headers go through ByteCursor instead.
-inline uint16_t LoadBe16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
-inline uint16_t LoadLe16(const uint8_t* p) { return static_cast<uint16_t>((p[1] << 8) | p[0]); }
 inline uint32_t LoadBe32(const uint8_t* p) {
   return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
 }
@@ -59,9 +57,7 @@ class ByteCursor {
   uint32_t Le32() { return static_cast<uint32_t>(Le(4)); }
   uint64_t Be64() { return Be(8); }
   uint64_t Le64() { return Le(8); }
-  uint16_t U16(Endian e) { return e == Endian::kBig ? Be16() : Le16(); }
   uint32_t U32(Endian e) { return e == Endian::kBig ? Be32() : Le32(); }
-  uint64_t U64(Endian e) { return e == Endian::kBig ? Be64() : Le64(); }
 
   // An unsigned number of 1 to 8 bytes.
   uint64_t Be(int bytes) {
