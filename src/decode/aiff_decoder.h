@@ -1,10 +1,11 @@
 // AiffDecoder: reads AIFF and AIFF-C files itself.
 //
-// Open walks the chunks (ParseAiffChunks: COMM and SSND in any order, pad
-// bytes, "ID3 " chunks for the tags) and picks a read routine for the coding: PCM of 1 to 32
-// bits in either byte order, 32- and 64-bit floating point, mu-law, A-law,
-// 8-bit offset binary, IMA4 ADPCM (stereo only), GSM 06.10 and DWVW of 8 to 24
-// bits. More than two channels are mixed to two from the first eight.
+// Open walks the chunks with ParseAiffChunks (COMM and SSND in any order, pad
+// bytes, "ID3 " chunks for the tags), reads the tags and picks a read routine
+// for the coding: PCM of 1 to 32 bits in either byte order, 32- and 64-bit
+// floating point, mu-law, A-law, 8-bit offset binary, IMA4 ADPCM (stereo
+// only), GSM 06.10 and DWVW of 8 to 24 bits. More than two channels are mixed
+// to two from the first eight.
 //
 // Progress is in file bytes: length is the file size, position the offset of
 // the next byte to read (it reaches length when the sound data ends).

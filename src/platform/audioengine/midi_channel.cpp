@@ -194,7 +194,7 @@ bool SetMidiChannelFonts(Channel& channel, const std::vector<std::string>& fonts
 }
 
 bool IsSoundfont(ByteSource& file) {
-  uint8_t b[12];
+  uint8_t b[12] = {};
   ByteCursor head(b, sizeof b);
   if (!file.ReadExactAt(0, b, sizeof b) || !head.Match("RIFF") || !head.Skip(4) ||
       !head.Match("sfbk")) {
