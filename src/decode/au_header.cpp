@@ -1,6 +1,7 @@
 #include "decode/au_header.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/bytes.h"
 
@@ -18,29 +19,11 @@ constexpr uint32_t kMaxChannels = 65535;
 }  // namespace
 
 int AuEncodingBits(uint32_t encoding) {
-  switch (encoding) {
-    case kAuMulaw:
-    case kAuPcm8:
-    case kAuAlaw:
-      return 8;
-    case kAuPcm16:
-      return 16;
-    case kAuPcm24:
-      return 24;
-    case kAuPcm32:
-    case kAuFloat:
-      return 32;
-    case kAuDouble:
-      return 64;
-    case kAuG721:
-      return 4;
-    case kAuG723_3:
-      return 3;
-    case kAuG723_5:
-      return 5;
-    default:
-      return 0;
-  }
+  // By encoding number: 1 mu-law, 2..5 PCM, 6 float, 7 double, 23 G.721,
+  // 25 and 26 G.723 of 3 and 5 bits, 27 A-law.
+  static constexpr int kBits[] = {0, 8, 8, 16, 24, 32, 32, 64, 0, 0, 0, 0, 0, 0,
+                                  0, 0, 0, 0,  0,  0,  0,  0,  0, 4, 0, 3, 5, 8};
+  return encoding < std::size(kBits) ? kBits[encoding] : 0;
 }
 
 bool IsAuAdpcm(uint32_t encoding) {
