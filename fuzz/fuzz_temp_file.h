@@ -5,9 +5,10 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include "platform/file.h"
 
 namespace sondrel::fuzz {
 
@@ -24,10 +25,8 @@ class TempFile {
 
   // Replaces the file's contents with `data`.
   const std::string& Write(const uint8_t* data, size_t size) {
-    std::FILE* f = std::fopen(m_path.c_str(), "wb");
-    if (!f) std::abort();
-    if (size && std::fwrite(data, 1, size, f) != size) std::abort();
-    std::fclose(f);
+    File file;
+    if (!file.Create(m_path) || (size && !file.Write(data, size))) std::abort();
     return m_path;
   }
 

@@ -16,38 +16,6 @@
 namespace sondrel {
 namespace {
 
-constexpr uint32_t Tag(const char (&s)[5]) {
-  return (uint32_t{static_cast<uint8_t>(s[0])} << 24) |
-         (uint32_t{static_cast<uint8_t>(s[1])} << 16) |
-         (uint32_t{static_cast<uint8_t>(s[2])} << 8) | uint32_t{static_cast<uint8_t>(s[3])};
-}
-
-uint32_t UpperTag(uint32_t tag) {
-  uint32_t upper = 0;
-  for (int shift = 24; shift >= 0; shift -= 8) {
-    uint32_t c = (tag >> shift) & 0xFF;
-    if (c >= 'a' && c <= 'z') c -= 'a' - 'A';
-    upper |= c << shift;
-  }
-  return upper;
-}
-
-// The 80-bit IEEE 754 extended value of COMM's sample rate, big-endian.
-double ExtendedToDouble(const uint8_t* p) {
-  const bool negative = (p[0] & 0x80) != 0;
-  const int exponent = ((p[0] & 0x7F) << 8) | p[1];
-  const uint64_t mantissa = Be64(p + 2);
-  double value;
-  if (exponent == 0x7FFF) {
-    value = HUGE_VAL;
-  } else if (exponent == 0 && mantissa == 0) {
-    value = 0.0;
-  } else {
-    value = std::ldexp(static_cast<double>(mantissa), exponent - 16383 - 63);
-  }
-  return negative ? -value : value;
-}
-
 int ClampToInt(int64_t x) { return x > INT_MAX ? INT_MAX : static_cast<int>(x); }
 
 // v scaled to 32 bits, truncated, and its top 16 bits kept. Values outside
@@ -69,15 +37,7 @@ void AiffDecoder::Close() {
   m_dwvw = DwvwDecoder();
   m_file.Close();
   m_tags = TagInfo{};
-  m_haveComm = false;
-  m_commChannels = 0;
-  m_commFrames = 0;
-  m_commFramesKnown = false;
-  m_commSampleSize = 0;
-  m_commRate = 0;
-  m_compression = 0;
-  m_aifc = false;
-  m_haveSsnd = false;
+  m_comm = AiffComm{};
   m_dataStart = 0;
   m_dataLength = 0;
   m_coding = Coding::Pcm;
@@ -97,8 +57,16 @@ int AiffDecoder::Open(const std::string& path, int renderRate) {
   (void)renderRate;
   Close();
   if (!m_work || !m_file.Open(path)) return 0;
-  m_length = m_file.Size();
-  if (m_length < 0 || !WalkChunks() || !m_haveComm || !m_haveSsnd || !ChooseCoding()) {
+  m_length = static_cast<int64_t>(m_file.Size());
+  const std::optional<AiffChunks> chunks = ParseAiffChunks(m_file);
+  if (!chunks || !chunks->comm || !chunks->sound) {
+    Close();
+    return 0;
+  }
+  m_comm = *chunks->comm;
+  m_dataStart = chunks->sound->offset;
+  m_dataLength = chunks->sound->size;
+  if (!ChooseCoding()) {
     Close();
     return 0;
   }
@@ -109,20 +77,20 @@ int AiffDecoder::Open(const std::string& path, int renderRate) {
   }
   m_dataLength = std::min(m_dataLength, m_length - m_dataStart);
 
-  const int channels = m_commChannels;
+  const int channels = m_comm.channels;
   if (m_coding == Coding::Ima4) {
     m_frames = m_dataLength / (kIma4BlockBytes * channels) * kIma4BlockSamples;
   } else if (m_coding == Coding::Gsm) {
     m_frames = m_dataLength / kGsmFrameBytes * kGsmFrameSamples / channels;
   } else {
-    m_frames = m_commFrames;
+    m_frames = m_comm.frames;
   }
-  const int64_t seconds = m_commRate > 0 ? m_frames / m_commRate : 0;
+  const int64_t seconds = m_comm.rate > 0 ? m_frames / m_comm.rate : 0;
   m_duration = ClampToInt(seconds);
   m_bitRate = seconds != 0 ? ClampToInt(m_length / (seconds * 125))
-                           : ClampToInt(int64_t{m_sampleSize} * channels * m_commRate / 1000);
+                           : ClampToInt(int64_t{m_sampleSize} * channels * m_comm.rate / 1000);
   SetChannelProperties(channels);
-  m_sampleRate = m_commRate;
+  m_sampleRate = m_comm.rate;
   m_channelsUsed = std::min(channels, 8);
 
   if (m_coding == Coding::Gsm && !m_gsm.Open()) {
@@ -135,9 +103,10 @@ int AiffDecoder::Open(const std::string& path, int renderRate) {
       return 0;
     }
     // Bits that pad the last byte must not become a sample of their own.
-    m_dwvwFramesLeft = m_commFramesKnown ? int64_t{m_commFrames} : -1;
+    m_dwvwFramesLeft = m_comm.framesKnown ? int64_t{m_comm.frames} : -1;
   }
-  if (!m_file.Seek(m_dataStart)) {
+  for (const AiffSpan& id3 : chunks->id3) ReadId3Chunk(id3);
+  if (!m_file.Seek(static_cast<uint64_t>(m_dataStart))) {
     Close();
     return 0;
   }
@@ -146,64 +115,9 @@ int AiffDecoder::Open(const std::string& path, int renderRate) {
   return 1;
 }
 
-bool AiffDecoder::WalkChunks() {
-  uint8_t* b = m_work.get();
-  if (!m_file.Seek(0) || !m_file.ReadExact(b, 12)) return false;
-  if (Be32(b) != Tag("FORM")) return false;
-  if (Be32(b + 8) == Tag("AIFF")) {
-    m_aifc = false;
-  } else if (Be32(b + 8) == Tag("AIFC")) {
-    m_aifc = true;
-  } else {
-    return false;
-  }
-  int64_t pos = 12;
-  for (;;) {
-    if (!m_file.Seek(pos) || !m_file.ReadExact(b, 8)) break;
-    const uint32_t id = Be32(b);
-    const uint32_t size = Be32(b + 4);
-    const int64_t data = pos + 8;
-    if (id == Tag("COMM")) {
-      if (!ParseComm(size, m_aifc)) break;
-    } else if (id == Tag("SSND")) {
-      if (size < 8 || !m_file.ReadExact(b, 8)) break;
-      const uint32_t offset = Be32(b);
-      // The offset must leave the sound data inside the chunk.
-      if (offset > size - 8) break;
-      m_dataStart = data + 8 + offset;
-      m_dataLength = int64_t{size} - 8 - offset;
-      m_haveSsnd = true;
-    } else if (id == Tag("ID3 ")) {
-      ReadId3Chunk(data, size);
-    }
-    // An odd size is followed by a pad byte.
-    pos = data + size + (size & 1);
-  }
-  return true;
-}
-
-bool AiffDecoder::ParseComm(uint32_t size, bool aifc) {
-  if (aifc ? size < 22 : size != 18) return false;
-  if (size > kWorkBufferSize) return false;
-  uint8_t* b = m_work.get();
-  if (!m_file.ReadExact(b, size)) return false;
-  const double rate = ExtendedToDouble(b + 8);
-  // A rate that is not a number of samples per second refuses the file.
-  if (!std::isfinite(rate) || rate < 0.0 || rate >= 2147483648.0) return false;
-  m_commChannels = Be16(b) == 0 ? 1 : Be16(b);
-  m_commFrames = Be32(b + 2);
-  m_commFramesKnown = m_commFrames != 0 && m_commFrames != 0xFFFFFFFFu;
-  if (!m_commFramesKnown) m_commFrames = 1;
-  m_commSampleSize = Be16(b + 6);
-  m_commRate = static_cast<int>(rate);
-  m_compression = aifc ? UpperTag(Be32(b + 18)) : Tag("NONE");
-  m_haveComm = true;
-  return true;
-}
-
-void AiffDecoder::ReadId3Chunk(int64_t offset, uint32_t size) {
-  const int64_t available = m_length - offset;
-  const int64_t n = std::min<int64_t>({int64_t{size}, int64_t{kMaxId3Size}, available});
+void AiffDecoder::ReadId3Chunk(const AiffSpan& chunk) {
+  const int64_t available = m_length - chunk.offset;
+  const int64_t n = std::min<int64_t>({chunk.size, int64_t{kMaxId3Size}, available});
   if (n <= 0) return;
   std::vector<uint8_t> bytes;
   try {
@@ -211,57 +125,57 @@ void AiffDecoder::ReadId3Chunk(int64_t offset, uint32_t size) {
   } catch (const std::bad_alloc&) {
     return;  // only the tags are lost
   }
-  if (!m_file.Seek(offset)) return;
-  const size_t got = m_file.Read(bytes.data(), bytes.size());
+  const size_t got = m_file.ReadAt(static_cast<uint64_t>(chunk.offset), bytes.data(), bytes.size());
   ReadId3v2Tag(bytes.data(), got, m_tags);
 }
 
 bool AiffDecoder::ChooseCoding() {
-  const int size = m_commSampleSize;
-  switch (m_compression) {
-    case Tag("NONE"):
-    case Tag("TWOS"):
-    case Tag("IN24"):
-    case Tag("IN32"):
-    case Tag("SOWT"):
-    case Tag("23NI"):
+  const int size = m_comm.sampleSize;
+  const uint32_t compression = m_comm.compression;
+  switch (compression) {
+    case AiffTag("NONE"):
+    case AiffTag("TWOS"):
+    case AiffTag("IN24"):
+    case AiffTag("IN32"):
+    case AiffTag("SOWT"):
+    case AiffTag("23NI"):
       if (size < 1 || size > 32) return false;
       m_coding = Coding::Pcm;
-      m_littleEndian = m_compression == Tag("SOWT") || m_compression == Tag("23NI");
+      m_littleEndian = compression == AiffTag("SOWT") || compression == AiffTag("23NI");
       m_sampleSize = size;
       m_container = (size + 7) / 8;
       return true;
-    case Tag("ULAW"):
-    case Tag("ALAW"):
-      m_coding = m_compression == Tag("ULAW") ? Coding::Mulaw : Coding::Alaw;
+    case AiffTag("ULAW"):
+    case AiffTag("ALAW"):
+      m_coding = compression == AiffTag("ULAW") ? Coding::Mulaw : Coding::Alaw;
       m_sampleSize = 8;
       m_container = 1;
       return true;
-    case Tag("RAW "):
+    case AiffTag("RAW "):
       m_coding = Coding::Raw;
       m_sampleSize = 8;
       m_container = 1;
       return true;
-    case Tag("FL32"):
+    case AiffTag("FL32"):
       m_coding = Coding::Float32;
       m_sampleSize = 32;
       m_container = 4;
       return true;
-    case Tag("FL64"):
+    case AiffTag("FL64"):
       m_coding = Coding::Float64;
       m_sampleSize = 64;
       m_container = 8;
       return true;
-    case Tag("IMA4"):
-      if (m_commChannels != 2) return false;
+    case AiffTag("IMA4"):
+      if (m_comm.channels != 2) return false;
       m_coding = Coding::Ima4;
       m_sampleSize = 4;
       return true;
-    case Tag("GSM "):
+    case AiffTag("GSM "):
       m_coding = Coding::Gsm;
       m_sampleSize = size;
       return true;
-    case Tag("DWVW"):
+    case AiffTag("DWVW"):
       if (size < 8 || size > 24) return false;
       m_coding = Coding::Dwvw;
       m_sampleSize = size;
@@ -323,9 +237,9 @@ int AiffDecoder::ReadSamples(int16_t* left, int16_t* right) {
       case Coding::Alaw:
         return AlawToLinear(p[0]);
       case Coding::Float32:
-        return FloatToSample(std::bit_cast<float>(Be32(p)));
+        return FloatToSample(std::bit_cast<float>(LoadBe32(p)));
       case Coding::Float64:
-        return FloatToSample(std::bit_cast<double>(Be64(p)));
+        return FloatToSample(std::bit_cast<double>(LoadBe64(p)));
       default:
         return 0;
     }

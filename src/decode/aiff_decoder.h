@@ -1,10 +1,11 @@
 // AiffDecoder: reads AIFF and AIFF-C files itself.
 //
-// Open walks the chunks (COMM and SSND in any order, pad bytes, an "ID3 "
-// chunk for the tags) and picks a read routine for the coding: PCM of 1 to 32
-// bits in either byte order, 32- and 64-bit floating point, mu-law, A-law,
-// 8-bit offset binary, IMA4 ADPCM (stereo only), GSM 06.10 and DWVW of 8 to 24
-// bits. More than two channels are mixed to two from the first eight.
+// Open walks the chunks with ParseAiffChunks (COMM and SSND in any order, pad
+// bytes, "ID3 " chunks for the tags), reads the tags and picks a read routine
+// for the coding: PCM of 1 to 32 bits in either byte order, 32- and 64-bit
+// floating point, mu-law, A-law, 8-bit offset binary, IMA4 ADPCM (stereo
+// only), GSM 06.10 and DWVW of 8 to 24 bits. More than two channels are mixed
+// to two from the first eight.
 //
 // Progress is in file bytes: length is the file size, position the offset of
 // the next byte to read (it reaches length when the sound data ends).
@@ -13,10 +14,11 @@
 #include <memory>
 #include <string>
 
-#include "decode/binary_file.h"
+#include "decode/aiff_chunks.h"
 #include "decode/decoder.h"
 #include "decode/dwvw.h"
 #include "decode/gsm610.h"
+#include "platform/file.h"
 
 namespace sondrel {
 
@@ -41,9 +43,7 @@ class AiffDecoder : public Decoder {
  private:
   enum class Coding { Pcm, Float32, Float64, Mulaw, Alaw, Ima4, Raw, Gsm, Dwvw };
 
-  bool WalkChunks();
-  bool ParseComm(uint32_t size, bool aifc);
-  void ReadId3Chunk(int64_t offset, uint32_t size);
+  void ReadId3Chunk(const AiffSpan& chunk);
   bool ChooseCoding();
 
   int ReadSamples(int16_t* left, int16_t* right);
@@ -59,20 +59,11 @@ class AiffDecoder : public Decoder {
   int Finish();
 
   std::unique_ptr<uint8_t[]> m_work;
-  BinaryFile m_file;
+  File m_file;
   TagInfo m_tags;
 
-  // From COMM.
-  bool m_haveComm = false;
-  int m_commChannels = 0;
-  uint32_t m_commFrames = 0;
-  bool m_commFramesKnown = false;
-  int m_commSampleSize = 0;
-  int m_commRate = 0;
-  uint32_t m_compression = 0;
-  bool m_aifc = false;
+  AiffComm m_comm;
   // From SSND.
-  bool m_haveSsnd = false;
   int64_t m_dataStart = 0;
   int64_t m_dataLength = 0;
 

@@ -1,9 +1,10 @@
 #include "decode/amr_decoder.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
+#include <vector>
+
+#include "platform/file.h"
 
 namespace sondrel {
 
@@ -21,18 +22,16 @@ int AmrDecoder::Open(const std::string& path, int renderRate) {
   (void)renderRate;
   Close();
   // The magic decides the band. Nine bytes are needed, even for narrow band.
-  char head[9];
-  {
-    AmrFile file(std::fopen(path.c_str(), "rb"));
-    if (!file || std::fread(head, 1, sizeof head, file.get()) != sizeof head) return 0;
-  }
-  if (std::memcmp(head, kAmrNbMagic.data(), kAmrNbMagic.size()) == 0) {
+  const std::optional<std::vector<uint8_t>> head = ReadFileHead(path, kAmrWbMagic.size());
+  if (!head || head->size() != kAmrWbMagic.size()) return 0;
+  const std::optional<AmrBand> band = AmrStorageBand(head->data(), head->size());
+  if (band == AmrBand::kNarrow) {
     m_nb.reset(amrnbdec_init(path));
     if (!m_nb) return 0;
     m_position = static_cast<int64_t>(kAmrNbMagic.size());
     m_narrowBand = 1;
     m_sampleRate = 8000;
-  } else if (std::memcmp(head, kAmrWbMagic.data(), kAmrWbMagic.size()) == 0) {
+  } else if (band == AmrBand::kWide) {
     m_wb.reset(amrwbdec_init(path));
     if (!m_wb) return 0;
     m_position = static_cast<int64_t>(kAmrWbMagic.size());

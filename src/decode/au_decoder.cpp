@@ -8,64 +8,10 @@
 
 #include "decode/downmix.h"
 #include "decode/g711.h"
+#include "platform/bytes.h"
 
 namespace sondrel {
 namespace {
-
-enum Encoding : uint32_t {
-  kMulaw = 1,
-  kPcm8 = 2,
-  kPcm16 = 3,
-  kPcm24 = 4,
-  kPcm32 = 5,
-  kFloat = 6,
-  kDouble = 7,
-  kG721 = 23,
-  kG723_3 = 25,
-  kG723_5 = 26,
-  kAlaw = 27,
-};
-
-// Bits per sample (or per code) of an encoding; 0 when it is not read.
-int EncodingBits(uint32_t encoding) {
-  switch (encoding) {
-    case kMulaw:
-    case kPcm8:
-    case kAlaw:
-      return 8;
-    case kPcm16:
-      return 16;
-    case kPcm24:
-      return 24;
-    case kPcm32:
-    case kFloat:
-      return 32;
-    case kDouble:
-      return 64;
-    case kG721:
-      return 4;
-    case kG723_3:
-      return 3;
-    case kG723_5:
-      return 5;
-    default:
-      return 0;
-  }
-}
-
-bool IsAdpcm(uint32_t encoding) {
-  return encoding == kG721 || encoding == kG723_3 || encoding == kG723_5;
-}
-
-// The header is read from at most this many bytes and needs at least 24.
-constexpr size_t kHeaderMax = 120;
-constexpr size_t kHeaderMin = 24;
-// When the encoding word is out of range, the words at these byte offsets are
-// tried in turn.
-constexpr size_t kSearchFirst = 13;
-constexpr int kSearchWords = 20;
-// More channels than any real file has.
-constexpr uint32_t kMaxChannels = 65535;
 
 int16_t FloatToSample(double v) {
   if (std::isnan(v)) return 0;
@@ -100,77 +46,33 @@ int AuDecoder::Open(const std::string& path, int renderRate) {
   (void)renderRate;
   Close();
   if (!m_buffer || !m_file.Open(path)) return 0;
-  uint8_t header[kHeaderMax];
-  const size_t n = m_file.Read(header, sizeof header);
-  const int64_t fileSize = m_file.Size();
-  if (n < kHeaderMin || fileSize < 0) {
+  uint8_t head[kAuHeaderMax];
+  const size_t n = m_file.Read(head, sizeof head);
+  const std::optional<AuHeaderInfo> header = ParseAuHeader(head, n, m_file.Size());
+  if (!header) {
     Close();
     return 0;
   }
-  const uint32_t magic = Be32(header);
-  if (magic == 0x2E736E64u || magic == 0x2E736400u) {
-    m_bigEndian = true;
-  } else if (magic == 0x646E732Eu || magic == 0x0064732Eu) {
-    m_bigEndian = false;
-  } else {
-    Close();
-    return 0;
-  }
-  auto word = [&](size_t offset) {
-    return m_bigEndian ? Be32(header + offset) : Le32(header + offset);
-  };
-
-  const uint32_t dataOffset = word(4);
-  const uint32_t dataSize = word(8);
-  uint32_t encoding = word(12);
-  size_t fields = 16;  // where the sample rate and channel words start
-  if (encoding >= 28) {
-    bool found = false;
-    for (int i = 0; i < kSearchWords; ++i) {
-      const size_t at = kSearchFirst + size_t(i);
-      if (at + 12 > n) break;
-      if (word(at) < 28) {
-        encoding = word(at);
-        fields = at + 4;
-        found = true;
-        break;
-      }
-    }
-    if (!found) {
-      Close();
-      return 0;
-    }
-  }
-  uint32_t rate = word(fields);
-  uint32_t channels = word(fields + 4);
-  if (rate < 1000 || rate > 100000) rate = 8000;
-  if (channels == 0) channels = 1;
-
-  m_bits = EncodingBits(encoding);
-  // The data must start after the header and inside the file.
-  if (m_bits == 0 || dataOffset < kHeaderMin || int64_t{dataOffset} > fileSize ||
-      channels > kMaxChannels) {
-    Close();
-    return 0;
-  }
-  m_encoding = encoding;
-  m_sampleBytes = IsAdpcm(encoding) ? 0 : m_bits / 8;
-  if (IsAdpcm(encoding)) m_g72x.Start(m_bits);
-  m_dataOffset = dataOffset;
+  m_bigEndian = header->bigEndian;
+  m_encoding = header->encoding;
+  m_bits = header->bits;
+  m_sampleBytes = IsAuAdpcm(m_encoding) ? 0 : m_bits / 8;
+  if (IsAuAdpcm(m_encoding)) m_g72x.Start(m_bits);
+  m_dataOffset = header->dataOffset;
+  const uint32_t channels = header->channels;
+  const uint32_t rate = header->rate;
 
   SetChannelProperties(static_cast<int>(channels));
   m_channelsUsed = std::min(static_cast<int>(channels), 8);
   m_sampleRate = static_cast<int>(rate);
-  // A size past the end of the file (or unknown) ends with the file.
-  const int64_t available = fileSize - dataOffset;
-  m_length = dataSize == 0xFFFFFFFFu ? available : std::min<int64_t>(dataSize, available);
+  m_length = header->dataLength;
 
   const uint64_t length = static_cast<uint64_t>(m_length);
   const uint64_t seconds = (length * 8 / (uint64_t(m_bits) * channels)) / rate;
   m_duration = ClampToInt(seconds);
   m_bitRate = seconds != 0 ? ClampToInt(length / (seconds * 125))
                            : ClampToInt(uint64_t(m_bits) * channels * rate / 1000);
-  if (!m_file.Seek(m_dataOffset)) {
+  if (!m_file.Seek(static_cast<uint64_t>(m_dataOffset))) {
     Close();
     return 0;
   }
@@ -180,18 +82,18 @@ int AuDecoder::Open(const std::string& path, int renderRate) {
 
 int16_t AuDecoder::SampleAt(const uint8_t* p) const {
   switch (m_encoding) {
-    case kMulaw:
+    case kAuMulaw:
       return MulawToLinear(p[0]);
-    case kAlaw:
+    case kAuAlaw:
       return AlawToLinear(p[0]);
-    case kPcm8:
+    case kAuPcm8:
       return static_cast<int16_t>(static_cast<int8_t>(p[0]) * 256);
-    case kFloat: {
-      const uint32_t bits = m_bigEndian ? Be32(p) : Le32(p);
+    case kAuFloat: {
+      const uint32_t bits = m_bigEndian ? LoadBe32(p) : LoadLe32(p);
       return FloatToSample(std::bit_cast<float>(bits));
     }
-    case kDouble: {
-      const uint64_t bits = m_bigEndian ? Be64(p) : (uint64_t{Le32(p + 4)} << 32) | Le32(p);
+    case kAuDouble: {
+      const uint64_t bits = m_bigEndian ? LoadBe64(p) : LoadLe64(p);
       return FloatToSample(std::bit_cast<double>(bits));
     }
     default: {
@@ -208,7 +110,7 @@ int AuDecoder::Read(int16_t* left, int16_t* right) {
   if (m_channels >= 2 && !right) return 0;
   size_t perCall;
   size_t frameBytes = 0;
-  if (IsAdpcm(m_encoding)) {
+  if (IsAuAdpcm(m_encoding)) {
     // Codes of more than two channels alternate like stereo ones, so a call
     // takes the codes of at most 1152 stereo frames.
     perCall = size_t(m_outputChannels) * size_t(m_bits) * kBlockFrames / 8;
@@ -220,7 +122,7 @@ int AuDecoder::Read(int16_t* left, int16_t* right) {
   m_position += static_cast<int64_t>(n);
   const size_t got = m_file.Read(m_buffer.get(), n);
   if (got == 0) return 0;
-  if (IsAdpcm(m_encoding)) return ReadAdpcm(m_buffer.get(), got, left, right);
+  if (IsAuAdpcm(m_encoding)) return ReadAdpcm(m_buffer.get(), got, left, right);
 
   const int frames = static_cast<int>(got / frameBytes);
   const uint8_t* p = m_buffer.get();

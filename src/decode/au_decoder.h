@@ -1,10 +1,9 @@
 // AuDecoder: reads Sun/NeXT audio files (".au", ".snd") itself.
 //
-// Either byte order (".snd" or "dns." magic, and their zero-ended forms);
-// linear PCM of 8 to 32 bits, 32- and 64-bit floating point, mu-law, A-law,
-// and G.721 / G.723 (3- and 5-bit) ADPCM. More than two channels are mixed to
-// two from the first eight; ADPCM codes alternate left and right through one
-// decoder state.
+// The header is ParseAuHeader's: either byte order (".snd" or "dns." magic,
+// and their zero-ended forms). Linear PCM of 8 to 32 bits, 32- and 64-bit floating point, mu-law,
+// A-law, and G.721 / G.723 (3- and 5-bit) ADPCM. More than two channels are mixed to two from the
+// first eight; ADPCM codes alternate left and right through one decoder state.
 //
 // Progress is in data bytes: length is the size of the sound data, position
 // the bytes consumed so far.
@@ -13,9 +12,10 @@
 #include <memory>
 #include <string>
 
-#include "decode/binary_file.h"
+#include "decode/au_header.h"
 #include "decode/decoder.h"
 #include "decode/g72x.h"
+#include "platform/file.h"
 
 namespace sondrel {
 
@@ -38,7 +38,7 @@ class AuDecoder : public Decoder {
   int16_t SampleAt(const uint8_t* p) const;
 
   std::unique_ptr<uint8_t[]> m_buffer;
-  BinaryFile m_file;
+  File m_file;
   bool m_bigEndian = true;
   uint32_t m_encoding = 0;
   int m_bits = 0;         // bits per stored sample or code

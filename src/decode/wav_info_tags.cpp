@@ -5,8 +5,8 @@
 #include <new>
 #include <vector>
 
-#include "decode/binary_file.h"
 #include "decode/id3_genres.h"
+#include "platform/file.h"
 
 namespace sondrel {
 namespace {
@@ -118,113 +118,112 @@ bool IsSkippedItem(const uint8_t* id) {
   return false;
 }
 
-// Reads up to kMaxRead bytes of a chunk body into `out` (no more than the
-// file still holds); false when the buffer cannot be had.
-bool ReadCapped(BinaryFile& file, uint64_t size, std::vector<uint8_t>& out) {
-  const int64_t left = file.Size() - file.Tell();
-  if (left < 0) return false;
-  size = std::min<uint64_t>({size, kMaxRead, static_cast<uint64_t>(left)});
+// Reads up to kMaxRead bytes of a chunk body at `offset` into `out` (no more
+// than the file still holds); false when the buffer cannot be had.
+bool ReadCapped(ByteSource& file, uint64_t offset, uint64_t size, std::vector<uint8_t>& out) {
+  const uint64_t end = file.Size();
+  size = std::min<uint64_t>({size, kMaxRead, end > offset ? end - offset : 0});
   try {
     out.assign(static_cast<size_t>(size), 0);
   } catch (const std::bad_alloc&) {
     out.clear();
     return false;
   }
-  out.resize(file.Read(out.data(), out.size()));
+  out.resize(file.ReadAt(offset, out.data(), out.size()));
   return true;
+}
+
+// A genre written as "(n)" names genre n of the list; a genre number from
+// IGRE stands in for a missing genre text.
+void ResolveGenre(std::string& genre, int genreNumber) {
+  if (genre.size() >= 2 && genre[0] == '(' && genre[1] >= '0' && genre[1] <= '9') {
+    // Leading zeros count for nothing; any number past the list stays past it.
+    int n = 0;
+    for (size_t i = 1; i < genre.size() && genre[i] >= '0' && genre[i] <= '9'; ++i) {
+      n = std::min(n * 10 + (genre[i] - '0'), 1000);
+    }
+    if (const char* name = GenreName(n)) genre = name;
+  }
+  if (genre.empty() && genreNumber >= 0) {
+    if (const char* name = GenreName(genreNumber)) genre = name;
+  }
 }
 
 }  // namespace
 
 int ParseWavInfoItems(const uint8_t* data, size_t size, TagInfo& tags, int& genreNumber) {
   int found = 0;
-  size_t p = 0;
-  while (size - p >= 9) {
-    const uint8_t* at = data + p;
+  ByteCursor c(data, size);
+  while (c.Left() >= 9) {
+    const size_t item = c.Pos();
+    const uint8_t* at = c.Bytes(4);
     if ((at[0] != 'I' && at[0] != 'i') || !IsLetter(at[1]) || !IsLetter(at[2]) ||
         !IsLetter(at[3])) {
-      ++p;
+      c.Seek(item + 1);
       continue;
     }
     const uint8_t id[4] = {Upper(at[0]), Upper(at[1]), Upper(at[2]), Upper(at[3])};
-    const uint64_t itemSize = Le32(at + 4);
-    const size_t body = p + 8;
+    const uint64_t itemSize = c.Le32();
+    const size_t body = c.Pos();
     const uint64_t next = body + itemSize;
     if (std::string* field = TextField(tags, id)) {
-      const size_t n = static_cast<size_t>(std::min<uint64_t>(itemSize, size - body));
-      *field = TextOf(data + body, n);
+      *field = TextOf(data + body, static_cast<size_t>(std::min<uint64_t>(itemSize, c.Left())));
       if (itemSize != 0) ++found;
     } else if (std::memcmp(id, "IGRE", 4) == 0) {
       if (itemSize != 0) {
-        genreNumber = data[body];
+        genreNumber = c.U8();
         ++found;
       }
     } else if (!IsSkippedItem(id)) {
-      ++p;
+      c.Seek(item + 1);
       continue;
     }
     if (next >= size) break;
-    p = static_cast<size_t>(next);
+    c.Seek(static_cast<size_t>(next));
   }
   return found;
 }
 
-int ReadWavInfoTags(const std::string& path, TagInfo& tags) {
+int ParseWavInfoTags(ByteSource& file, TagInfo& tags) {
   tags = TagInfo{};
-  BinaryFile file;
-  if (!file.Open(path)) return 0;
   uint8_t head[12];
-  if (!file.ReadExact(head, 12) || std::memcmp(head, "RIFF", 4) != 0 ||
-      std::memcmp(head + 8, "WAVE", 4) != 0) {
-    return 0;
-  }
+  if (!file.ReadExactAt(0, head, sizeof head)) return 0;
+  ByteCursor riff(head, sizeof head);
+  if (!riff.Match("RIFF") || !riff.Skip(4) || !riff.Match("WAVE")) return 0;
 
   std::vector<uint8_t> info;
   std::vector<uint8_t> display;
   bool haveDisplay = false;
   int found = 0;
+  uint64_t pos = sizeof head;
   for (;;) {
     // Pad bytes and stray bytes before a chunk are passed over.
     uint8_t h[8];
     bool letter = false;
-    while (!letter && file.ReadExact(h, 1)) letter = IsLetter(h[0]);
-    if (!letter || !file.ReadExact(h + 1, 7)) break;
-    const uint64_t size = Le32(h + 4);
-    const int64_t body = file.Tell();
-    if (body < 0) break;
-    const int64_t end = body + static_cast<int64_t>(size);
+    while (!letter && file.ReadExactAt(pos, h, 1)) {
+      letter = IsLetter(h[0]);
+      if (!letter) ++pos;
+    }
+    if (!letter || !file.ReadExactAt(pos + 1, h + 1, 7)) break;
+    const uint64_t size = LoadLe32(h + 4);
+    const uint64_t body = pos + 8;
+    uint8_t type[4];
     if (std::memcmp(h, "LIST", 4) == 0 && size >= 4) {
-      uint8_t type[4];
-      if (!file.ReadExact(type, 4)) break;
-      if (std::memcmp(type, "INFO", 4) == 0 && !ReadCapped(file, size - 4, info)) break;
+      if (!file.ReadExactAt(body, type, 4)) break;
+      if (std::memcmp(type, "INFO", 4) == 0 && !ReadCapped(file, body + 4, size - 4, info)) break;
     } else if (std::memcmp(h, "DISP", 4) == 0 && size >= 5) {
-      uint8_t type[4];
-      if (!file.ReadExact(type, 4)) break;
-      if (Le32(type) == 1) {
-        if (!ReadCapped(file, size - 4, display)) break;
+      if (!file.ReadExactAt(body, type, 4)) break;
+      if (LoadLe32(type) == 1) {
+        if (!ReadCapped(file, body + 4, size - 4, display)) break;
         haveDisplay = true;
         ++found;
       }
     }
-    if (!file.Seek(end)) break;
+    pos = body + size;
   }
   int genreNumber = -1;
   if (!info.empty()) found += ParseWavInfoItems(info.data(), info.size(), tags, genreNumber);
-
-  // A genre written as "(n)" names genre n of the list.
-  if (tags.genre.size() >= 2 && tags.genre[0] == '(' && tags.genre[1] >= '0' &&
-      tags.genre[1] <= '9') {
-    // Leading zeros count for nothing; any number past the list stays past it.
-    int n = 0;
-    for (size_t i = 1; i < tags.genre.size() && tags.genre[i] >= '0' && tags.genre[i] <= '9'; ++i) {
-      n = std::min(n * 10 + (tags.genre[i] - '0'), 1000);
-    }
-    if (const char* name = GenreName(n)) tags.genre = name;
-  }
-  if (tags.genre.empty() && genreNumber >= 0) {
-    if (const char* name = GenreName(genreNumber)) tags.genre = name;
-  }
-
+  ResolveGenre(tags.genre, genreNumber);
   for (std::string* s : {&tags.title, &tags.artist, &tags.album, &tags.year, &tags.genre,
                          &tags.comment, &tags.track, &tags.copyright}) {
     *s = ToUtf8(std::move(*s));
@@ -234,6 +233,13 @@ int ReadWavInfoTags(const std::string& path, TagInfo& tags) {
     tags.title = ToUtf8(TextOf(display.data(), display.size()));
   }
   return found > 0 ? 1 : 0;
+}
+
+int ReadWavInfoTags(const std::string& path, TagInfo& tags) {
+  tags = TagInfo{};
+  File file;
+  if (!file.Open(path)) return 0;
+  return ParseWavInfoTags(file, tags);
 }
 
 }  // namespace sondrel

@@ -11,24 +11,18 @@ constexpr int kChunkFrames = 1152;
 RawPcmWriter::~RawPcmWriter() { Close(); }
 
 int RawPcmWriter::Open() {
-  m_file.reset();
-  if (m_path.empty()) return 0;
-  m_file.reset(std::fopen(m_path.c_str(), "wb"));
-  if (!m_file) return 0;
+  m_file.Close();
+  if (m_path.empty() || !m_file.Create(m_path)) return 0;
   // Unbuffered: every chunk is one write, and a failed write is seen at once.
-  std::setvbuf(m_file.get(), nullptr, _IONBF, 0);
+  m_file.SetUnbuffered();
   return 1;
 }
 
 int RawPcmWriter::Write(const int16_t* left, const int16_t* right, int frames) {
   if (frames <= 0) return 1;
-  if (!m_file || !left) return 0;
-  if (m_channels != 2) {
-    return std::fwrite(left, sizeof(int16_t), static_cast<size_t>(frames), m_file.get()) ==
-                   static_cast<size_t>(frames)
-               ? 1
-               : 0;
-  }
+  if (!m_file.IsOpen() || !left) return 0;
+  if (m_channels != 2)
+    return m_file.Write(left, sizeof(int16_t) * static_cast<size_t>(frames)) ? 1 : 0;
   if (!right) right = left;
   m_interleaved.resize(static_cast<size_t>(kChunkFrames) * 2);
   int ok = 1;
@@ -38,15 +32,14 @@ int RawPcmWriter::Write(const int16_t* left, const int16_t* right, int frames) {
       m_interleaved[2 * i] = left[done + i];
       m_interleaved[2 * i + 1] = right[done + i];
     }
-    const size_t count = static_cast<size_t>(n) * 2;
-    if (std::fwrite(m_interleaved.data(), sizeof(int16_t), count, m_file.get()) != count) ok = 0;
+    if (!m_file.Write(m_interleaved.data(), sizeof(int16_t) * 2 * static_cast<size_t>(n))) ok = 0;
     done += n;
   }
   return ok;
 }
 
 void RawPcmWriter::Close() {
-  m_file.reset();
+  m_file.Close();
   m_path.clear();
   m_channels = 1;
 }

@@ -1,11 +1,10 @@
 // Headerless 16-bit native-order PCM: the temporary file of DTS preprocessing.
 #pragma once
 
-#include <cstdio>
-#include <memory>
 #include <vector>
 
 #include "encode/encoder.h"
+#include "platform/file.h"
 
 namespace sondrel {
 
@@ -26,13 +25,9 @@ class RawPcmWriter : public Encoder {
   void Close() override;
 
  private:
-  struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
-
   std::string m_path;
   int m_channels = 1;
-  std::unique_ptr<std::FILE, FileCloser> m_file;
+  File m_file;
   std::vector<int16_t> m_interleaved;
 };
 

@@ -8,6 +8,7 @@
 
 #include "platform/audioengine/bass.h"
 #include "platform/audioengine/bass_midi.h"
+#include "platform/audioengine/midi_channel.h"
 #include "platform/audioengine/midi_file.h"
 #include "support/audio_fixtures.h"
 #include "support/av_fixture.h"
@@ -202,6 +203,41 @@ TEST_F(AudioEngineMidi, BadMidiFilesFailOrEnd) {
   }
   const std::string ok = Write("ok.mid", test::MidiFile(0, 480, {{{0, kNoteOn}}}));
   EXPECT_EQ(BASS_MIDI_StreamCreateFile(0, ok.c_str(), 0, 0, BASS_STREAM_DECODE, 1000000), 0u);
+}
+
+TEST(Soundfont, ThreeListsAmongTheFirstSixteenChunks) {
+  auto chunk = [](const std::string& id, const std::string& body) {
+    const uint32_t n = static_cast<uint32_t>(body.size());
+    const char size[4] = {char(n), char(n >> 8), char(n >> 16), char(n >> 24)};
+    return id + std::string(size, 4) + body + (n & 1 ? std::string(1, '\0') : "");
+  };
+  auto list = [&](const char* type) { return chunk("LIST", std::string(type) + "xx"); };
+  auto riff = [&](const std::string& chunks) { return chunk("RIFF", "sfbk" + chunks); };
+  std::string fifteen;
+  for (int i = 0; i < 15; ++i) fifteen += chunk("junk", "abcd");
+  struct Case {
+    const char* name;
+    std::string bytes;
+    bool expected;
+  };
+  const Case cases[] = {
+      {"the lists in any order", riff(list("pdta") + list("INFO") + list("sdta")), true},
+      {"other chunks between them, with a pad byte",
+       riff(list("INFO") + chunk("junk", "abcde") + list("sdta") + list("pdta")), true},
+      {"one list missing", riff(list("INFO") + list("sdta") + chunk("LIST", "pdtX")), false},
+      {"a chunk too short for a list type ends the walk",
+       riff(list("INFO") + chunk("LIST", "ab") + list("sdta") + list("pdta")), false},
+      {"a list after the sixteenth chunk is not looked for",
+       riff(list("INFO") + list("sdta") + fifteen + list("pdta")), false},
+      {"not a SoundFont", chunk("RIFF", "sfbX" + list("INFO") + list("sdta") + list("pdta")),
+       false},
+      {"shorter than its RIFF header", std::string("RIFF\x04\0\0\0sfb", 11), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemorySource memory(reinterpret_cast<const uint8_t*>(c.bytes.data()), c.bytes.size());
+    EXPECT_EQ(audioengine::IsSoundfont(memory), c.expected);
+  }
 }
 
 }  // namespace

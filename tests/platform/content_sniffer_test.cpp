@@ -10,13 +10,8 @@ namespace sondrel::audioengine {
 namespace {
 
 SniffResult Sniff(const std::string& bytes) {
-  const ReadAtFunction readAt = [&](uint64_t offset, uint8_t* buffer, size_t size) -> size_t {
-    if (offset >= bytes.size()) return 0;
-    const size_t n = std::min<size_t>(size, bytes.size() - offset);
-    std::memcpy(buffer, bytes.data() + offset, n);
-    return n;
-  };
-  return SniffContent(readAt, bytes.size());
+  MemorySource source(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  return SniffContent(source);
 }
 
 // An MPEG-1 layer III frame, 128 kbit/s, 44100 Hz, no padding: 417 bytes.

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/amr/amr_codec.h"
+#include "platform/file.h"
 
 namespace sondrel {
 
@@ -14,7 +15,7 @@ struct AmrDecodeHandle {
 };
 
 struct AmrEncodeHandle {
-  AmrFile file;
+  File file;
   std::unique_ptr<AmrFrameEncoder> encoder;
   // A failed write may have left part of a frame: nothing more is appended,
   // so that the frames before it stay readable.
@@ -24,7 +25,9 @@ struct AmrEncodeHandle {
 namespace {
 
 AmrDecodeHandle* DecodeInit(const std::string& path, AmrBand band) {
-  return AmrDecodeOpenStream(AmrFile(std::fopen(path.c_str(), "rb")), band);
+  auto file = std::make_unique<File>();
+  if (!file->Open(path)) return nullptr;
+  return AmrDecodeOpenSource(std::move(file), band);
 }
 
 int Decode(AmrDecodeHandle* handle, const int16_t** samples, int64_t* offset) {
@@ -48,11 +51,11 @@ int Decode(AmrDecodeHandle* handle, const int16_t** samples, int64_t* offset) {
 AmrEncodeHandle* EncodeInit(const std::string& path, int dtx, int mode, AmrBand band) {
   auto encoder = AmrFrameEncoder::Create(band, mode, dtx != 0);
   if (!encoder) return nullptr;
-  AmrFile file(std::fopen(path.c_str(), "wb"));
-  if (!file) return nullptr;
+  File file;
+  if (!file.Create(path)) return nullptr;
   const std::string_view magic = AmrMagic(band);
-  if (std::fwrite(magic.data(), 1, magic.size(), file.get()) != magic.size()) {
-    file.reset();
+  if (!file.Write(magic.data(), magic.size())) {
+    file.Close();
     std::error_code ec;
     std::filesystem::remove(path, ec);
     return nullptr;
@@ -68,7 +71,7 @@ int Encode(AmrEncodeHandle* handle, const int16_t* frame) {
   uint8_t bytes[kAmrMaxFrameBytes];
   const int n = handle->encoder->Encode(frame, bytes);
   if (n < 1) return -1;
-  if (std::fwrite(bytes, 1, static_cast<size_t>(n), handle->file.get()) != static_cast<size_t>(n)) {
+  if (!handle->file.Write(bytes, static_cast<size_t>(n))) {
     handle->failed = true;
     return -1;
   }
@@ -77,8 +80,8 @@ int Encode(AmrEncodeHandle* handle, const int16_t* frame) {
 
 }  // namespace
 
-AmrDecodeHandle* AmrDecodeOpenStream(AmrFile file, AmrBand band) {
-  auto reader = AmrStorageReader::Open(std::move(file), band);
+AmrDecodeHandle* AmrDecodeOpenSource(std::unique_ptr<ByteSource> source, AmrBand band) {
+  auto reader = AmrStorageReader::Open(std::move(source), band);
   if (!reader) return nullptr;
   auto decoder = AmrFrameDecoder::Create(band);
   if (!decoder) return nullptr;

@@ -46,9 +46,9 @@ AmrEncodeHandle* amrwbenc_init(const std::string& path, int dtx, int mode);
 int amrwbenc_encode(AmrEncodeHandle* handle, const int16_t* frame);
 void amrwbenc_quit(AmrEncodeHandle* handle);
 
-// The decoding calls on a stream that is already open (memory through
-// fmemopen, for example): takes the stream; null as *_init.
-AmrDecodeHandle* AmrDecodeOpenStream(AmrFile file, AmrBand band);
+// The decoding calls on bytes that are already open (memory, for example):
+// takes the source; null as *_init.
+AmrDecodeHandle* AmrDecodeOpenSource(std::unique_ptr<ByteSource> source, AmrBand band);
 
 // Owners that end a handle on every path, with the quit call of its band.
 template <void (*Quit)(AmrDecodeHandle*)>

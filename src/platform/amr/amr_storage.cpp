@@ -4,32 +4,39 @@
 
 namespace sondrel {
 
-std::unique_ptr<AmrStorageReader> AmrStorageReader::Open(AmrFile file, AmrBand band) {
-  if (!file) return nullptr;
+std::optional<AmrBand> AmrStorageBand(const uint8_t* head, size_t size) {
+  for (AmrBand band : {AmrBand::kNarrow, AmrBand::kWide}) {
+    if (ByteCursor(head, size).Match(AmrMagic(band))) return band;
+  }
+  return std::nullopt;
+}
+
+std::unique_ptr<AmrStorageReader> AmrStorageReader::Open(std::unique_ptr<ByteSource> source,
+                                                         AmrBand band) {
+  if (!source) return nullptr;
   const std::string_view magic = AmrMagic(band);
-  char head[16];
-  if (std::fread(head, 1, magic.size(), file.get()) != magic.size()) return nullptr;
-  if (std::memcmp(head, magic.data(), magic.size()) != 0) return nullptr;
+  uint8_t head[16];
+  const size_t got = source->ReadAt(0, head, magic.size());
+  if (!ByteCursor(head, got).Match(magic)) return nullptr;
   return std::unique_ptr<AmrStorageReader>(
-      new AmrStorageReader(std::move(file), band, static_cast<int64_t>(magic.size())));
+      new AmrStorageReader(std::move(source), band, static_cast<int64_t>(magic.size())));
 }
 
 AmrStorageReader::Next AmrStorageReader::ReadFrame(uint8_t* frame) {
   std::memset(frame, 0, kAmrMaxFrameBytes);
   if (m_done) return Next::kEnd;
-  const int header = std::fgetc(m_file.get());
-  if (header == EOF) {
+  const uint64_t at = static_cast<uint64_t>(m_offset);
+  if (!m_source->ReadExactAt(at, frame, 1)) {
     m_done = true;
     return Next::kEnd;
   }
-  const int payload = AmrFramePayloadBytes(m_band, AmrFrameType(static_cast<uint8_t>(header)));
+  const int payload = AmrFramePayloadBytes(m_band, AmrFrameType(frame[0]));
   if (payload < 0) {
+    std::memset(frame, 0, kAmrMaxFrameBytes);
     m_done = true;
     return Next::kReservedType;
   }
-  frame[0] = static_cast<uint8_t>(header);
-  const size_t got = std::fread(frame + 1, 1, static_cast<size_t>(payload), m_file.get());
-  if (got != static_cast<size_t>(payload)) {
+  if (!m_source->ReadExactAt(at + 1, frame + 1, static_cast<size_t>(payload))) {
     std::memset(frame, 0, kAmrMaxFrameBytes);
     m_done = true;
     return Next::kTruncated;

@@ -1,19 +1,20 @@
 // Reads the frames of an AMR single-channel storage file, one at a time,
-// from a stdio stream (a file, or memory through fmemopen).
+// from a ByteSource (a file, or memory).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "platform/amr/amr_frame.h"
+#include "platform/bytes.h"
 
 namespace sondrel {
 
-struct AmrFileClose {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using AmrFile = std::unique_ptr<std::FILE, AmrFileClose>;
+// The band whose magic `head` starts with (narrow band is tried first);
+// nullopt for neither.
+std::optional<AmrBand> AmrStorageBand(const uint8_t* head, size_t size);
 
 class AmrStorageReader {
  public:
@@ -24,9 +25,9 @@ class AmrStorageReader {
     kReservedType,  // a frame type without a known size: nothing after it can be found
   };
 
-  // Takes the stream and checks that it starts with the magic of `band`.
-  // Null when it does not (or the stream is null).
-  static std::unique_ptr<AmrStorageReader> Open(AmrFile file, AmrBand band);
+  // Takes the source and checks that it starts with the magic of `band`.
+  // Null when it does not (or the source is null).
+  static std::unique_ptr<AmrStorageReader> Open(std::unique_ptr<ByteSource> source, AmrBand band);
 
   // Reads the next frame into `frame` (kAmrMaxFrameBytes bytes: the header
   // byte, the speech bits, then zeros). After anything but kFrame the
@@ -38,10 +39,10 @@ class AmrStorageReader {
   int64_t Offset() const { return m_offset; }
 
  private:
-  AmrStorageReader(AmrFile file, AmrBand band, int64_t offset)
-      : m_file(std::move(file)), m_band(band), m_offset(offset) {}
+  AmrStorageReader(std::unique_ptr<ByteSource> source, AmrBand band, int64_t offset)
+      : m_source(std::move(source)), m_band(band), m_offset(offset) {}
 
-  AmrFile m_file;
+  std::unique_ptr<ByteSource> m_source;
   AmrBand m_band;
   int64_t m_offset;
   bool m_done = false;

@@ -5,12 +5,12 @@
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 
 #include "platform/audioengine/bass.h"
+#include "platform/file.h"
 
 namespace sondrel::audioengine {
 
@@ -18,10 +18,6 @@ namespace {
 
 constexpr size_t kCdaFileBytes = 44;
 constexpr uint32_t kFramesPerSector = 588;  // 2352 bytes of 16-bit stereo
-
-uint32_t Le32(const uint8_t* p) {
-  return (uint32_t{p[3]} << 24) | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
-}
 
 struct CdioDeleter {
   void operator()(CdIo_t* p) const { cdio_destroy(p); }
@@ -120,34 +116,30 @@ class CdChannel : public Channel {
 
 }  // namespace
 
-std::optional<CdaTrack> ParseCdaFile(const uint8_t* p, size_t size) {
-  if (p == nullptr || size != kCdaFileBytes || std::memcmp(p, "RIFF", 4) != 0 ||
-      Le32(p + 4) != kCdaFileBytes - 8 || std::memcmp(p + 8, "CDDA", 4) != 0 ||
-      std::memcmp(p + 12, "fmt ", 4) != 0 || Le32(p + 16) != 24) {
+std::optional<CdaTrack> ParseCdaFile(const uint8_t* data, size_t size) {
+  ByteCursor c(data, size);
+  if (size != kCdaFileBytes || !c.Match("RIFF") || c.Le32() != kCdaFileBytes - 8 ||
+      !c.Match("CDDA") || !c.Match("fmt ") || c.Le32() != 24) {
     return std::nullopt;
   }
+  c.Skip(2);  // format version
   CdaTrack t;
-  t.track = p[22] | (p[23] << 8);
-  t.serial = Le32(p + 24);
-  t.firstSector = Le32(p + 28);
-  t.sectors = Le32(p + 32);
+  t.track = c.Le16();
+  t.serial = c.Le32();
+  t.firstSector = c.Le32();
+  t.sectors = c.Le32();
   if (t.track < 1 || t.track > 99) return std::nullopt;
   return t;
 }
 
 std::unique_ptr<Channel> OpenCdChannel(const std::string& path, int& error) {
-  uint8_t bytes[kCdaFileBytes + 1];
-  size_t size = 0;
-  {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                         &std::fclose);
-    if (!file) {
-      error = BASS_ERROR_FILEOPEN;
-      return nullptr;
-    }
-    size = std::fread(bytes, 1, sizeof bytes, file.get());
+  // One byte more than a track file holds tells a longer file apart.
+  const std::optional<std::vector<uint8_t>> bytes = ReadFileHead(path, kCdaFileBytes + 1);
+  if (!bytes) {
+    error = BASS_ERROR_FILEOPEN;
+    return nullptr;
   }
-  const std::optional<CdaTrack> cda = ParseCdaFile(bytes, size);
+  const std::optional<CdaTrack> cda = ParseCdaFile(bytes->data(), bytes->size());
   if (!cda) {
     error = BASS_ERROR_FILEFORM;
     return nullptr;

@@ -24,6 +24,8 @@ struct CdaTrack {
   uint32_t serial = 0;       // the disc's volume serial number
   uint32_t firstSector = 0;  // of the track, from the start of the disc
   uint32_t sectors = 0;      // the track's length
+
+  bool operator==(const CdaTrack&) const = default;
 };
 
 // Parses a track file: exactly 44 bytes, RIFF "CDDA" with a 24-byte "fmt "

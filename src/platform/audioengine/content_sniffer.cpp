@@ -1,11 +1,10 @@
 #include "platform/audioengine/content_sniffer.h"
 
 #include <array>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <memory>
 #include <vector>
+
+#include "platform/file.h"
 
 namespace sondrel::audioengine {
 
@@ -14,24 +13,18 @@ namespace {
 constexpr size_t kWindowBytes = 64 * 1024;
 constexpr int kMaxId3Tags = 16;
 
-bool Is(const uint8_t* p, size_t size, size_t at, const char* magic) {
-  const size_t n = std::strlen(magic);
-  return at + n <= size && std::memcmp(p + at, magic, n) == 0;
-}
-
-uint32_t Be16(const uint8_t* p) { return (uint32_t{p[0]} << 8) | p[1]; }
-
 // The chain of frames that starts at `offset`: how many consecutive valid
 // headers follow (up to `wanted`), and whether the last one ends the file.
 template <typename FrameLength>
-int CountFrames(const ReadAtFunction& readAt, uint64_t fileSize, uint64_t offset, int wanted,
-                FrameLength frameLength, bool& endsFile) {
+int CountFrames(ByteSource& file, uint64_t offset, int wanted, FrameLength frameLength,
+                bool& endsFile) {
+  const uint64_t fileSize = file.Size();
   int count = 0;
   endsFile = false;
   std::array<uint8_t, 8> header{};
   std::optional<MpegFrameHeader> first;
   while (count < wanted) {
-    const size_t got = readAt(offset, header.data(), header.size());
+    const size_t got = file.ReadAt(offset, header.data(), header.size());
     const std::optional<uint32_t> length = frameLength(header.data(), got, first);
     if (!length || *length == 0) break;
     ++count;
@@ -61,54 +54,53 @@ std::optional<uint32_t> AdtsLength(const uint8_t* p, size_t size, std::optional<
   return ParseAdtsFrameLength(p, size);
 }
 
-bool IsAdx(const uint8_t* p, size_t size) {
-  if (size < 16 || p[0] != 0x80 || p[1] != 0x00) return false;
-  const uint32_t copyright = Be16(p + 2);  // offset of "(c)CRI" + 6 from byte 4
-  if (copyright < 6) return false;
-  const size_t at = copyright - 2;
-  return Is(p, size, at, "(c)CRI") && p[4] >= 2 && p[4] <= 4 && p[7] >= 1;
+bool IsAdx(ByteCursor c) {
+  if (c.Size() < 16) return false;
+  const uint16_t magic = c.Be16();
+  const uint16_t copyright = c.Be16();  // offset of "(c)CRI" + 6 from byte 4
+  const uint8_t encoding = c.U8();
+  c.Skip(2);
+  const uint8_t channels = c.U8();
+  if (magic != 0x8000 || copyright < 6) return false;
+  return c.HasAt(copyright - 2u, "(c)CRI") && encoding >= 2 && encoding <= 4 && channels >= 1;
 }
 
-bool IsMp4(const uint8_t* p, size_t size) {
-  if (size < 12) return false;
-  const uint32_t boxSize =
-      (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-  if (boxSize != 1 && boxSize < 8) return false;
+bool IsMp4(ByteCursor c) {
+  const uint32_t boxSize = c.Be32();
+  if (c.Size() < 12 || (boxSize != 1 && boxSize < 8)) return false;
   for (const char* box : {"ftyp", "moov", "mdat", "free", "skip", "wide"}) {
-    if (Is(p, size, 4, box)) return true;
+    if (c.HasAt(4, box)) return true;
   }
   return false;
 }
 
-ContentKind ByMagic(const uint8_t* p, size_t size) {
-  if (Is(p, size, 0, "RIFF")) {
-    if (Is(p, size, 8, "WAVE")) return ContentKind::Wav;
-    if (Is(p, size, 8, "CDDA")) return ContentKind::CdTrack;
-    if (Is(p, size, 8, "RMID")) return ContentKind::Midi;
+ContentKind ByMagic(const ByteCursor& c) {
+  if (c.HasAt(0, "RIFF")) {
+    if (c.HasAt(8, "WAVE")) return ContentKind::Wav;
+    if (c.HasAt(8, "CDDA")) return ContentKind::CdTrack;
+    if (c.HasAt(8, "RMID")) return ContentKind::Midi;
     return ContentKind::Unknown;
   }
-  if (Is(p, size, 0, "RF64") && Is(p, size, 8, "WAVE")) return ContentKind::Wav;
+  if (c.HasAt(0, "RF64") && c.HasAt(8, "WAVE")) return ContentKind::Wav;
   // Wave64: "riff" followed by the rest of its GUID.
-  static const uint8_t kW64[16] = {'r',  'i',  'f',  'f',  0x2E, 0x91, 0xCF, 0x11,
-                                   0xA5, 0xD6, 0x28, 0xDB, 0x04, 0xC1, 0x00, 0x00};
-  if (size >= 16 && std::memcmp(p, kW64, 16) == 0) return ContentKind::Wav;
-  if (Is(p, size, 0, "FORM") && (Is(p, size, 8, "AIFF") || Is(p, size, 8, "AIFC"))) {
-    return ContentKind::Aiff;
-  }
-  if (Is(p, size, 0, "fLaC")) return ContentKind::Flac;
-  if (Is(p, size, 0, "OggS")) return ContentKind::Ogg;
-  if (Is(p, size, 0, "wvpk")) return ContentKind::WavPack;
-  if (Is(p, size, 0, "MThd")) return ContentKind::Midi;
-  if (Is(p, size, 0, "ADIF")) return ContentKind::Adts;
-  if (IsMp4(p, size)) return ContentKind::Mp4;
-  if (IsAdx(p, size)) return ContentKind::Adx;
+  constexpr std::string_view kW64("riff\x2E\x91\xCF\x11\xA5\xD6\x28\xDB\x04\xC1\x00\x00", 16);
+  if (c.HasAt(0, kW64)) return ContentKind::Wav;
+  if (c.HasAt(0, "FORM") && (c.HasAt(8, "AIFF") || c.HasAt(8, "AIFC"))) return ContentKind::Aiff;
+  if (c.HasAt(0, "fLaC")) return ContentKind::Flac;
+  if (c.HasAt(0, "OggS")) return ContentKind::Ogg;
+  if (c.HasAt(0, "wvpk")) return ContentKind::WavPack;
+  if (c.HasAt(0, "MThd")) return ContentKind::Midi;
+  if (c.HasAt(0, "ADIF")) return ContentKind::Adts;
+  if (IsMp4(c)) return ContentKind::Mp4;
+  if (IsAdx(c)) return ContentKind::Adx;
   return ContentKind::Unknown;
 }
 
 }  // namespace
 
-std::optional<MpegFrameHeader> ParseMpegFrameHeader(const uint8_t* p, size_t size) {
-  if (size < 4 || p[0] != 0xFF || (p[1] & 0xE0) != 0xE0) return std::nullopt;
+std::optional<MpegFrameHeader> ParseMpegFrameHeader(const uint8_t* bytes, size_t size) {
+  const uint8_t* p = ByteCursor(bytes, size).Bytes(4);
+  if (!p || p[0] != 0xFF || (p[1] & 0xE0) != 0xE0) return std::nullopt;
   const int versionBits = (p[1] >> 3) & 3;
   const int layerBits = (p[1] >> 1) & 3;
   const int bitRateIndex = p[2] >> 4;
@@ -145,8 +137,9 @@ std::optional<MpegFrameHeader> ParseMpegFrameHeader(const uint8_t* p, size_t siz
   return h;
 }
 
-std::optional<uint32_t> ParseAdtsFrameLength(const uint8_t* p, size_t size) {
-  if (size < 7 || p[0] != 0xFF || (p[1] & 0xF6) != 0xF0) return std::nullopt;
+std::optional<uint32_t> ParseAdtsFrameLength(const uint8_t* bytes, size_t size) {
+  const uint8_t* p = ByteCursor(bytes, size).Bytes(7);
+  if (!p || p[0] != 0xFF || (p[1] & 0xF6) != 0xF0) return std::nullopt;
   const int rateIndex = (p[2] >> 2) & 0xF;
   const int channelConfig = ((p[2] & 1) << 2) | (p[3] >> 6);
   if (rateIndex >= 13) return std::nullopt;
@@ -157,32 +150,34 @@ std::optional<uint32_t> ParseAdtsFrameLength(const uint8_t* p, size_t size) {
   return length;
 }
 
-std::optional<uint64_t> Id3v2TagSize(const uint8_t* p, size_t size) {
-  if (size < 10 || !Is(p, size, 0, "ID3") || p[3] == 0xFF || p[4] == 0xFF) return std::nullopt;
+std::optional<uint64_t> Id3v2TagSize(const uint8_t* bytes, size_t size) {
+  const uint8_t* p = ByteCursor(bytes, size).Bytes(10);
+  if (!p || std::memcmp(p, "ID3", 3) != 0 || p[3] == 0xFF || p[4] == 0xFF) return std::nullopt;
   if ((p[6] | p[7] | p[8] | p[9]) & 0x80) return std::nullopt;
   const uint64_t body =
       (uint64_t{p[6]} << 21) | (uint64_t{p[7]} << 14) | (uint64_t{p[8]} << 7) | p[9];
   return 10 + body + ((p[5] & 0x10) ? 10 : 0);
 }
 
-SniffResult SniffContent(const ReadAtFunction& readAt, uint64_t fileSize) {
+SniffResult SniffContent(ByteSource& file) {
+  const uint64_t fileSize = file.Size();
   SniffResult result;
   uint64_t offset = 0;
   std::array<uint8_t, 10> tag{};
   for (int i = 0; i < kMaxId3Tags; ++i) {
     const std::optional<uint64_t> tagSize =
-        Id3v2TagSize(tag.data(), readAt(offset, tag.data(), tag.size()));
+        Id3v2TagSize(tag.data(), file.ReadAt(offset, tag.data(), tag.size()));
     if (!tagSize || *tagSize > fileSize - offset) break;
     offset += *tagSize;
   }
   result.dataOffset = offset;
 
   std::vector<uint8_t> window(kWindowBytes);
-  const size_t size = readAt(offset, window.data(), window.size());
+  const size_t size = file.ReadAt(offset, window.data(), window.size());
   window.resize(size);
   const uint8_t* p = window.data();
 
-  result.kind = ByMagic(p, size);
+  result.kind = ByMagic(ByteCursor(p, size));
   if (result.kind != ContentKind::Unknown) return result;
 
   // Frame chains: at the start of the data, then anywhere in the window.
@@ -191,14 +186,14 @@ SniffResult SniffContent(const ReadAtFunction& readAt, uint64_t fileSize) {
     const int needed = at == 0 ? 2 : 3;
     bool endsFile = false;
     if (ParseAdtsFrameLength(p + at, size - at)) {
-      const int n = CountFrames(readAt, fileSize, offset + at, needed, AdtsLength, endsFile);
+      const int n = CountFrames(file, offset + at, needed, AdtsLength, endsFile);
       if (n >= needed || (at == 0 && endsFile)) {
         result.kind = ContentKind::Adts;
         result.dataOffset = offset + at;
         return result;
       }
     } else if (ParseMpegFrameHeader(p + at, size - at)) {
-      const int n = CountFrames(readAt, fileSize, offset + at, needed, MpegLength, endsFile);
+      const int n = CountFrames(file, offset + at, needed, MpegLength, endsFile);
       if (n >= needed || (at == 0 && endsFile)) {
         result.kind = ContentKind::MpegAudio;
         result.dataOffset = offset + at;
@@ -210,20 +205,9 @@ SniffResult SniffContent(const ReadAtFunction& readAt, uint64_t fileSize) {
 }
 
 SniffResult SniffFile(const std::string& path) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                       &std::fclose);
-  std::error_code ec;
-  const uint64_t fileSize = std::filesystem::file_size(path, ec);
-  if (!file || ec) return {};
-  std::FILE* f = file.get();
-  const ReadAtFunction readAt = [f](uint64_t offset, uint8_t* buffer, size_t size) -> size_t {
-    if (offset > static_cast<uint64_t>(INT64_MAX) ||
-        fseeko(f, static_cast<off_t>(offset), SEEK_SET) != 0) {
-      return 0;
-    }
-    return std::fread(buffer, 1, size, f);
-  };
-  return SniffContent(readAt, fileSize);
+  File file;
+  if (!file.Open(path)) return {};
+  return SniffContent(file);
 }
 
 }  // namespace sondrel::audioengine

@@ -9,9 +9,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
+
+#include "platform/bytes.h"
 
 namespace sondrel::audioengine {
 
@@ -33,12 +34,12 @@ enum class ContentKind {
 struct SniffResult {
   ContentKind kind = ContentKind::Unknown;
   uint64_t dataOffset = 0;  // where the recognised data starts (after ID3v2 tags)
+
+  bool operator==(const SniffResult&) const = default;
 };
 
-// Reads up to `size` bytes at `offset` into `buffer`; returns the count read.
-using ReadAtFunction = std::function<size_t(uint64_t offset, uint8_t* buffer, size_t size)>;
-
-SniffResult SniffContent(const ReadAtFunction& readAt, uint64_t fileSize);
+// Reads the first 64 KiB after the ID3v2 tags, and the frame headers of a chain.
+SniffResult SniffContent(ByteSource& file);
 // Sniffs a file; Unknown when it cannot be read.
 SniffResult SniffFile(const std::string& path);
 
@@ -49,6 +50,8 @@ struct MpegFrameHeader {
   int sampleRate = 0;
   int bitRate = 0;  // kbit/s
   uint32_t frameBytes = 0;
+
+  bool operator==(const MpegFrameHeader&) const = default;
 };
 std::optional<MpegFrameHeader> ParseMpegFrameHeader(const uint8_t* bytes, size_t size);
 // The length of the ADTS frame whose header is at `bytes`, or nullopt.

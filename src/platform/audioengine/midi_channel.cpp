@@ -4,13 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <mutex>
 
 #include "platform/audioengine/bass.h"
 #include "platform/audioengine/midi_file.h"
+#include "platform/file.h"
 
 namespace sondrel::audioengine {
 
@@ -29,22 +28,6 @@ struct SynthDeleter {
 };
 using SettingsPtr = std::unique_ptr<fluid_settings_t, SettingsDeleter>;
 using SynthPtr = std::unique_ptr<fluid_synth_t, SynthDeleter>;
-
-using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-
-FilePtr OpenFile(const std::string& path) {
-  return FilePtr(std::fopen(path.c_str(), "rb"), &std::fclose);
-}
-
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
-  std::error_code ec;
-  const uint64_t size = std::filesystem::file_size(path, ec);
-  if (ec || size == 0 || size > kMaxMidiBytes) return false;
-  FilePtr file = OpenFile(path);
-  if (!file) return false;
-  bytes.resize(static_cast<size_t>(size));
-  return std::fread(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-}
 
 // fluidsynth reports to the terminal unless told not to.
 void QuietSynthLog() {
@@ -176,10 +159,6 @@ class MidiChannel : public Channel {
   uint64_t m_frame = 0;
 };
 
-uint32_t Le32(const uint8_t* p) {
-  return (uint32_t{p[3]} << 24) | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
-}
-
 }  // namespace
 
 std::unique_ptr<Channel> OpenMidiChannel(const std::string& path, uint32_t rate,
@@ -188,12 +167,12 @@ std::unique_ptr<Channel> OpenMidiChannel(const std::string& path, uint32_t rate,
     error = BASS_ERROR_FORMAT;
     return nullptr;
   }
-  std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(path, bytes)) {
+  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, kMaxMidiBytes);
+  if (!bytes) {
     error = BASS_ERROR_FILEFORM;
     return nullptr;
   }
-  std::optional<MidiSong> song = ParseMidiFile(bytes.data(), bytes.size(), kMaxRenderSeconds);
+  std::optional<MidiSong> song = ParseMidiFile(bytes->data(), bytes->size(), kMaxRenderSeconds);
   if (!song) {
     error = BASS_ERROR_FILEFORM;
     return nullptr;
@@ -214,30 +193,31 @@ bool SetMidiChannelFonts(Channel& channel, const std::vector<std::string>& fonts
   return true;
 }
 
-bool IsSoundfontFile(const std::string& path) {
-  FilePtr file = OpenFile(path);
-  if (!file) return false;
-  uint8_t header[12];
-  if (std::fread(header, 1, sizeof header, file.get()) != sizeof header ||
-      std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "sfbk", 4) != 0) {
+bool IsSoundfont(ByteSource& file) {
+  uint8_t b[12] = {};
+  ByteCursor head(b, sizeof b);
+  if (!file.ReadExactAt(0, b, sizeof b) || !head.Match("RIFF") || !head.Skip(4) ||
+      !head.Match("sfbk")) {
     return false;
   }
-  // The three lists INFO, sdta and pdta, in any order.
+  // The three lists INFO, sdta and pdta, in any order, among the first 16 chunks.
+  static constexpr const char* kLists[3] = {"INFO", "sdta", "pdta"};
   bool seen[3] = {};
-  for (int i = 0; i < 16; ++i) {
-    uint8_t chunk[12];
-    if (std::fread(chunk, 1, sizeof chunk, file.get()) != sizeof chunk) break;
-    const uint32_t length = Le32(chunk + 4);
-    if (std::memcmp(chunk, "LIST", 4) == 0) {
-      if (std::memcmp(chunk + 8, "INFO", 4) == 0) seen[0] = true;
-      if (std::memcmp(chunk + 8, "sdta", 4) == 0) seen[1] = true;
-      if (std::memcmp(chunk + 8, "pdta", 4) == 0) seen[2] = true;
-    }
+  uint64_t pos = sizeof b;
+  for (int i = 0; i < 16 && file.ReadExactAt(pos, b, sizeof b); ++i) {
+    ByteCursor chunk(b, sizeof b);
+    const bool isList = chunk.Match("LIST");
+    const uint32_t length = chunk.Le32();
+    for (int k = 0; k < 3; ++k) seen[k] = seen[k] || (isList && chunk.HasAt(8, kLists[k]));
     if (length < 4) break;
-    const long skip = static_cast<long>(length - 4 + (length & 1));
-    if (fseeko(file.get(), skip, SEEK_CUR) != 0) break;
+    pos += 8 + uint64_t{length} + (length & 1);
   }
   return seen[0] && seen[1] && seen[2];
+}
+
+bool IsSoundfontFile(const std::string& path) {
+  File file;
+  return file.Open(path) && IsSoundfont(file);
 }
 
 }  // namespace sondrel::audioengine

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/audioengine/channel.h"
+#include "platform/bytes.h"
 
 namespace sondrel::audioengine {
 
@@ -24,7 +25,9 @@ std::unique_ptr<Channel> OpenMidiChannel(const std::string& path, uint32_t rate,
 bool SetMidiChannelFonts(Channel& channel, const std::vector<std::string>& fonts);
 
 // Whether `path` is a readable SoundFont 2 file (RIFF "sfbk" with its three
-// lists); what a font handle is made from.
+// lists); what a font handle is made from. IsSoundfont reads only chunk
+// headers, from a file or from memory.
 bool IsSoundfontFile(const std::string& path);
+bool IsSoundfont(ByteSource& file);
 
 }  // namespace sondrel::audioengine

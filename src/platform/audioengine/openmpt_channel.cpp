@@ -3,11 +3,10 @@
 #include <libopenmpt/libopenmpt.h>
 
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
 #include <vector>
 
 #include "platform/audioengine/bass.h"
+#include "platform/file.h"
 
 namespace sondrel::audioengine {
 
@@ -31,17 +30,6 @@ std::string Metadata(openmpt_module* module, const char* key) {
   std::string text = value;
   openmpt_free_string(value);
   return text;
-}
-
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
-  std::error_code ec;
-  const uint64_t size = std::filesystem::file_size(path, ec);
-  if (ec || size == 0 || size > kMaxModuleBytes) return false;
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                       &std::fclose);
-  if (!file) return false;
-  bytes.resize(static_cast<size_t>(size));
-  return std::fread(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
 }
 
 uint32_t ChannelTypeOf(const std::string& type, const std::string& container) {
@@ -93,14 +81,14 @@ std::unique_ptr<Channel> OpenModuleChannel(const std::string& path, uint32_t rat
     error = BASS_ERROR_FORMAT;
     return nullptr;
   }
-  std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(path, bytes)) {
+  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, kMaxModuleBytes);
+  if (!bytes) {
     error = BASS_ERROR_FILEFORM;
     return nullptr;
   }
   int openError = 0;
   ModulePtr module(openmpt_module_create_from_memory2(
-      bytes.data(), bytes.size(), openmpt_log_func_silent, nullptr, openmpt_error_func_ignore,
+      bytes->data(), bytes->size(), openmpt_log_func_silent, nullptr, openmpt_error_func_ignore,
       nullptr, &openError, nullptr, nullptr));
   if (!module) {
     error = BASS_ERROR_FILEFORM;

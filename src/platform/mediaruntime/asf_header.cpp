@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstring>
-#include <memory>
+
+#include "platform/file.h"
 
 namespace sondrel {
 
@@ -38,52 +38,6 @@ constexpr size_t kObjectPrefix = 24;  // GUID + 64-bit size
 constexpr uint64_t kMaxHeaderRead = 16u << 20;
 
 const char* const kContentNames[5] = {"Title", "Author", "Copyright", "Description", "Rating"};
-
-// A bounded little-endian reader: every read past the end fails and leaves
-// the cursor unusable, so parsers only check `ok` at the points that matter.
-class Cursor {
- public:
-  Cursor(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-
-  bool ok() const { return m_ok; }
-  size_t pos() const { return m_pos; }
-  size_t left() const { return m_ok ? m_size - m_pos : 0; }
-
-  uint64_t Le(int bytes) {
-    if (!Need(bytes)) return 0;
-    uint64_t v = 0;
-    for (int i = 0; i < bytes; ++i) v |= static_cast<uint64_t>(m_data[m_pos + i]) << (8 * i);
-    m_pos += bytes;
-    return v;
-  }
-  bool GuidIs(const Guid& g) {
-    if (!Need(16)) return false;
-    const bool same = std::memcmp(m_data + m_pos, g.data(), 16) == 0;
-    m_pos += 16;
-    return same;
-  }
-  const uint8_t* Bytes(size_t n) {
-    if (!Need(n)) return nullptr;
-    const uint8_t* p = m_data + m_pos;
-    m_pos += n;
-    return p;
-  }
-  void Skip(size_t n) { Bytes(n); }
-
- private:
-  bool Need(size_t n) {
-    if (!m_ok || n > m_size - m_pos) {
-      m_ok = false;
-      return false;
-    }
-    return true;
-  }
-
-  const uint8_t* m_data;
-  size_t m_size;
-  size_t m_pos = 0;
-  bool m_ok = true;
-};
 
 bool SameGuid(const uint8_t* p, const Guid& g) { return std::memcmp(p, g.data(), 16) == 0; }
 
@@ -136,18 +90,18 @@ uint16_t StoredAttrType(WmAttrType type) {
   return 1;
 }
 
-void ParseFileProperties(Cursor c, AsfHeaderInfo& info) {
+void ParseFileProperties(ByteCursor c, AsfHeaderInfo& info) {
   c.Skip(16);  // file id
   c.Skip(8);   // file size
   c.Skip(8);   // creation date
   c.Skip(8);   // data packets
-  const uint64_t play = c.Le(8);
+  const uint64_t play = c.Le64();
   c.Skip(8);  // send duration
-  const uint64_t preroll = c.Le(8);
-  const uint64_t flags = c.Le(4);
+  const uint64_t preroll = c.Le64();
+  const uint64_t flags = c.Le32();
   c.Skip(8);  // packet sizes
-  const uint64_t maxBitrate = c.Le(4);
-  if (!c.ok()) return;
+  const uint64_t maxBitrate = c.Le32();
+  if (!c.Ok()) return;
   info.hasFileProperties = true;
   info.playDuration = play;
   info.preroll = preroll;
@@ -155,26 +109,25 @@ void ParseFileProperties(Cursor c, AsfHeaderInfo& info) {
   info.maxBitrate = static_cast<uint32_t>(maxBitrate);
 }
 
-void ParseStreamProperties(Cursor c, AsfHeaderInfo& info) {
+void ParseStreamProperties(ByteCursor c, AsfHeaderInfo& info) {
   AsfStreamEntry entry;
-  Cursor typeCursor = c;
-  if (typeCursor.GuidIs(kAudioMediaGuid)) {
+  if (ByteCursor(c).Match(kAudioMediaGuid.data(), 16)) {
     entry.type = WmMajorType::kAudio;
   } else {
-    Cursor video = c;
-    entry.type = video.GuidIs(kVideoMediaGuid) ? WmMajorType::kVideo : WmMajorType::kOther;
+    entry.type =
+        ByteCursor(c).Match(kVideoMediaGuid.data(), 16) ? WmMajorType::kVideo : WmMajorType::kOther;
   }
   c.Skip(16 + 16 + 8 + 4 + 4);  // types, time offset, data lengths
-  const uint64_t flags = c.Le(2);
-  if (!c.ok()) return;
+  const uint64_t flags = c.Le16();
+  if (!c.Ok()) return;
   entry.number = static_cast<uint16_t>(flags & 0x7F);
   info.streams.push_back(entry);
 }
 
-void ParseContentDescription(Cursor c, AsfHeaderInfo& info) {
+void ParseContentDescription(ByteCursor c, AsfHeaderInfo& info) {
   uint64_t lengths[5];
-  for (uint64_t& len : lengths) len = c.Le(2);
-  for (int i = 0; i < 5 && c.ok(); ++i) {
+  for (uint64_t& len : lengths) len = c.Le16();
+  for (int i = 0; i < 5 && c.Ok(); ++i) {
     const uint8_t* p = c.Bytes(lengths[i]);
     if (!p) return;
     AsfNamedAttribute a;
@@ -185,15 +138,15 @@ void ParseContentDescription(Cursor c, AsfHeaderInfo& info) {
   }
 }
 
-void ParseExtendedContent(Cursor c, AsfHeaderInfo& info) {
-  const uint64_t count = c.Le(2);
-  for (uint64_t i = 0; i < count && c.ok(); ++i) {
-    const uint64_t nameLen = c.Le(2);
+void ParseExtendedContent(ByteCursor c, AsfHeaderInfo& info) {
+  const uint64_t count = c.Le16();
+  for (uint64_t i = 0; i < count && c.Ok(); ++i) {
+    const uint64_t nameLen = c.Le16();
     const uint8_t* name = c.Bytes(nameLen);
-    const uint64_t stored = c.Le(2);
-    const uint64_t valueLen = c.Le(2);
+    const uint64_t stored = c.Le16();
+    const uint64_t valueLen = c.Le16();
     const uint8_t* value = c.Bytes(valueLen);
-    if (!c.ok()) return;
+    if (!c.Ok()) return;
     AsfNamedAttribute a;
     if (!AttrTypeFromStored(stored, a.attribute.type) || a.attribute.type == WmAttrType::kGuid)
       continue;
@@ -204,17 +157,17 @@ void ParseExtendedContent(Cursor c, AsfHeaderInfo& info) {
 }
 
 // Metadata and Metadata Library objects share one record layout.
-void ParseMetadataRecords(Cursor c, AsfHeaderInfo& info) {
-  const uint64_t count = c.Le(2);
-  for (uint64_t i = 0; i < count && c.ok(); ++i) {
+void ParseMetadataRecords(ByteCursor c, AsfHeaderInfo& info) {
+  const uint64_t count = c.Le16();
+  for (uint64_t i = 0; i < count && c.Ok(); ++i) {
     c.Skip(2);  // language index
-    const uint64_t stream = c.Le(2);
-    const uint64_t nameLen = c.Le(2);
-    const uint64_t stored = c.Le(2);
-    const uint64_t valueLen = c.Le(4);
+    const uint64_t stream = c.Le16();
+    const uint64_t nameLen = c.Le16();
+    const uint64_t stored = c.Le16();
+    const uint64_t valueLen = c.Le32();
     const uint8_t* name = c.Bytes(nameLen);
     const uint8_t* value = c.Bytes(valueLen);
-    if (!c.ok()) return;
+    if (!c.Ok()) return;
     AsfNamedAttribute a;
     if (!AttrTypeFromStored(stored, a.attribute.type)) continue;
     a.name = Utf16LeToUtf8(name, nameLen);
@@ -224,31 +177,23 @@ void ParseMetadataRecords(Cursor c, AsfHeaderInfo& info) {
   }
 }
 
-// Walks the objects in [data, data + size), calling `visit` with each one's
-// GUID position and a cursor over its body (cut at `size` when truncated).
+// Walks the objects under `c`, calling `visit` with each one's GUID position
+// and a cursor over its body (cut at the end of `c` when truncated).
 template <typename Visit>
-void WalkObjects(const uint8_t* data, size_t size, Visit visit) {
-  size_t pos = 0;
-  while (size - pos >= kObjectPrefix) {
-    Cursor head(data + pos + 16, 8);
-    const uint64_t objSize = head.Le(8);
+void WalkObjects(ByteCursor c, Visit visit) {
+  while (c.Left() >= kObjectPrefix) {
+    const uint8_t* guid = c.Bytes(16);
+    const uint64_t objSize = c.Le64();
     if (objSize < kObjectPrefix) return;
-    const size_t avail = size - pos;
-    const size_t bodyLen = static_cast<size_t>(std::min<uint64_t>(objSize, avail)) - kObjectPrefix;
-    visit(data + pos, Cursor(data + pos + kObjectPrefix, bodyLen));
-    if (objSize >= avail) return;
-    pos += static_cast<size_t>(objSize);
+    visit(guid, c.Take(objSize - kObjectPrefix));
   }
 }
 
-void ParseHeaderExtension(Cursor c, AsfHeaderInfo& info) {
+void ParseHeaderExtension(ByteCursor c, AsfHeaderInfo& info) {
   c.Skip(16 + 2);
-  const uint64_t dataSize = c.Le(4);
-  if (!c.ok()) return;
-  const size_t len = static_cast<size_t>(std::min<uint64_t>(dataSize, c.left()));
-  const uint8_t* data = c.Bytes(len);
-  if (!data) return;
-  WalkObjects(data, len, [&](const uint8_t* guid, Cursor body) {
+  const uint64_t dataSize = c.Le32();
+  if (!c.Ok()) return;
+  WalkObjects(c.Take(dataSize), [&](const uint8_t* guid, ByteCursor body) {
     if (SameGuid(guid, kMetadataGuid) || SameGuid(guid, kMetadataLibraryGuid)) {
       ParseMetadataRecords(body, info);
     }
@@ -321,9 +266,9 @@ int ContentIndex(const std::string& name) {
 }  // namespace
 
 uint64_t AsfHeaderObjectSize(const uint8_t* data, size_t size) {
-  if (size < kAsfHeaderPrefix || !SameGuid(data, kHeaderGuid)) return 0;
-  Cursor c(data + 16, 8);
-  const uint64_t s = c.Le(8);
+  ByteCursor c(data, size);
+  if (size < kAsfHeaderPrefix || !c.Match(kHeaderGuid.data(), 16)) return 0;
+  const uint64_t s = c.Le64();
   return s >= kAsfHeaderPrefix ? s : 0;
 }
 
@@ -331,21 +276,21 @@ bool ParseAsfHeader(const uint8_t* data, size_t size, AsfHeaderInfo& info) {
   info = AsfHeaderInfo();
   const uint64_t claimed = AsfHeaderObjectSize(data, size);
   if (claimed == 0) return false;
-  const size_t end = static_cast<size_t>(std::min<uint64_t>(claimed, size));
-  WalkObjects(data + kAsfHeaderPrefix, end - kAsfHeaderPrefix,
-              [&](const uint8_t* guid, Cursor body) {
-                if (SameGuid(guid, kFilePropertiesGuid)) {
-                  ParseFileProperties(body, info);
-                } else if (SameGuid(guid, kStreamPropertiesGuid)) {
-                  ParseStreamProperties(body, info);
-                } else if (SameGuid(guid, kContentDescriptionGuid)) {
-                  ParseContentDescription(body, info);
-                } else if (SameGuid(guid, kExtendedContentGuid)) {
-                  ParseExtendedContent(body, info);
-                } else if (SameGuid(guid, kHeaderExtensionGuid)) {
-                  ParseHeaderExtension(body, info);
-                }
-              });
+  ByteCursor header(data, size);
+  header.Skip(kAsfHeaderPrefix);
+  WalkObjects(header.Take(claimed - kAsfHeaderPrefix), [&](const uint8_t* guid, ByteCursor body) {
+    if (SameGuid(guid, kFilePropertiesGuid)) {
+      ParseFileProperties(body, info);
+    } else if (SameGuid(guid, kStreamPropertiesGuid)) {
+      ParseStreamProperties(body, info);
+    } else if (SameGuid(guid, kContentDescriptionGuid)) {
+      ParseContentDescription(body, info);
+    } else if (SameGuid(guid, kExtendedContentGuid)) {
+      ParseExtendedContent(body, info);
+    } else if (SameGuid(guid, kHeaderExtensionGuid)) {
+      ParseHeaderExtension(body, info);
+    }
+  });
   // Content Description fields come before every other attribute.
   std::stable_partition(info.attributes.begin(), info.attributes.end(),
                         [](const AsfNamedAttribute& a) { return ContentIndex(a.name) >= 0; });
@@ -354,28 +299,15 @@ bool ParseAsfHeader(const uint8_t* data, size_t size, AsfHeaderInfo& info) {
 
 bool ReadAsfHeader(const std::string& path, AsfHeaderInfo& info) {
   info = AsfHeaderInfo();
-  struct Closer {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
-  std::unique_ptr<std::FILE, Closer> f(std::fopen(path.c_str(), "rb"));
-  if (!f) return false;
+  File file;
   uint8_t prefix[kAsfHeaderPrefix];
-  if (std::fread(prefix, 1, sizeof prefix, f.get()) != sizeof prefix) return false;
+  if (!file.Open(path) || !file.ReadExactAt(0, prefix, sizeof prefix)) return false;
   const uint64_t claimed = AsfHeaderObjectSize(prefix, sizeof prefix);
   if (claimed == 0) return false;
   // Never more than the file holds, whatever the header claims.
-  uint64_t fileSize = claimed;
-  if (std::fseek(f.get(), 0, SEEK_END) == 0) {
-    const long end = std::ftell(f.get());
-    if (end >= 0) fileSize = static_cast<uint64_t>(end);
-    if (std::fseek(f.get(), sizeof prefix, SEEK_SET) != 0) return false;
-  }
   std::vector<uint8_t> header(static_cast<size_t>(
-      std::max<uint64_t>(sizeof prefix, std::min({claimed, kMaxHeaderRead, fileSize}))));
-  std::memcpy(header.data(), prefix, sizeof prefix);
-  const size_t got =
-      std::fread(header.data() + sizeof prefix, 1, header.size() - sizeof prefix, f.get());
-  header.resize(sizeof prefix + got);
+      std::max<uint64_t>(sizeof prefix, std::min({claimed, kMaxHeaderRead, file.Size()}))));
+  header.resize(file.ReadAt(0, header.data(), header.size()));
   return ParseAsfHeader(header.data(), header.size(), info);
 }
 
@@ -435,17 +367,16 @@ bool InsertHeaderObjects(std::vector<uint8_t>& header, const std::vector<uint8_t
   if (AsfHeaderObjectSize(header.data(), header.size()) != header.size()) return false;
   // Patch the file size first, while the children are where the walk expects.
   bool patched = false;
-  WalkObjects(header.data() + kAsfHeaderPrefix, header.size() - kAsfHeaderPrefix,
-              [&](const uint8_t* guid, Cursor body) {
-                if (patched || !SameGuid(guid, kFilePropertiesGuid) || body.left() < 24) return;
-                uint8_t* sizeField = const_cast<uint8_t*>(guid) + kObjectPrefix + 16;
-                Cursor old(sizeField, 8);
-                SetLe(sizeField, old.Le(8) + fileSizeDelta, 8);
-                patched = true;
-              });
+  ByteCursor children(header.data(), header.size());
+  children.Skip(kAsfHeaderPrefix);
+  WalkObjects(children, [&](const uint8_t* guid, ByteCursor body) {
+    if (patched || !SameGuid(guid, kFilePropertiesGuid) || body.Left() < 24) return;
+    uint8_t* sizeField = const_cast<uint8_t*>(guid) + kObjectPrefix + 16;
+    SetLe(sizeField, LoadLe64(sizeField) + fileSizeDelta, 8);
+    patched = true;
+  });
   if (!patched) return false;
-  Cursor countField(header.data() + 24, 4);
-  const uint64_t oldCount = countField.Le(4);
+  const uint64_t oldCount = LoadLe32(header.data() + 24);
   header.insert(header.end(), objects.begin(), objects.end());
   SetLe(header.data() + 16, header.size(), 8);
   SetLe(header.data() + 24, oldCount + count, 4);

@@ -1,5 +1,7 @@
 #include "platform/mediaruntime/wm_types.h"
 
+#include "platform/bytes.h"
+
 namespace sondrel {
 
 namespace {
@@ -80,13 +82,6 @@ std::vector<uint8_t> LittleEndian(T v) {
   return out;
 }
 
-template <typename T>
-T FromLittleEndian(const std::vector<uint8_t>& bytes) {
-  T v = 0;
-  for (size_t i = 0; i < sizeof(T); ++i) v |= static_cast<T>(bytes[i]) << (8 * i);
-  return v;
-}
-
 }  // namespace
 
 WmSubtype SubtypeOfFormatTag(uint16_t formatTag) {
@@ -132,13 +127,13 @@ std::string WmAttribute::AsText() const {
 
 bool WmAttribute::AsDword(uint32_t& v) const {
   if (type != WmAttrType::kDword || value.size() != 4) return false;
-  v = FromLittleEndian<uint32_t>(value);
+  v = LoadLe32(value.data());
   return true;
 }
 
 bool WmAttribute::AsQword(uint64_t& v) const {
   if (type != WmAttrType::kQword || value.size() != 8) return false;
-  v = FromLittleEndian<uint64_t>(value);
+  v = LoadLe64(value.data());
   return true;
 }
 
