@@ -7,10 +7,11 @@
 #include <array>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string_view>
 #include <system_error>
 
+#include "platform/bytes.h"
+#include "platform/file.h"
 #include "platform/mediaruntime/wm_types.h"
 #include "platform/text.h"
 
@@ -28,40 +29,7 @@ constexpr uint32_t kLinkInfoHeaderUnicode = 0x24;
 constexpr uint32_t kVolumeIdAndLocalBasePath = 0x1;
 constexpr size_t kMaxShortcutBytes = size_t{1} << 20;
 
-// A bounded little-endian read position. A read past the end returns 0 or
-// null and fails the cursor for good, so a run of fields is checked once.
-class Cursor {
- public:
-  Cursor(const uint8_t* data, size_t size) : m_data(data), m_size(data ? size : 0) {}
-
-  bool Ok() const { return m_ok; }
-  size_t Pos() const { return m_pos; }
-
-  uint16_t Le16() {
-    const uint8_t* p = Bytes(2);
-    return p ? static_cast<uint16_t>(p[0] | (p[1] << 8)) : 0;
-  }
-  uint32_t Le32() {
-    const uint8_t* p = Bytes(4);
-    return p ? (uint32_t{p[3]} << 24) | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0] : 0;
-  }
-  const uint8_t* Bytes(size_t n) {
-    if (!m_ok || n > m_size - m_pos) {
-      m_ok = false;
-      return nullptr;
-    }
-    const uint8_t* p = m_data + m_pos;
-    m_pos += n;
-    return p;
-  }
-  bool Skip(size_t n) { return Bytes(n) != nullptr; }
-
- private:
-  const uint8_t* m_data;
-  size_t m_size;
-  size_t m_pos = 0;
-  bool m_ok = true;
-};
+using Cursor = ByteCursor;
 
 std::string FromAnsi(const uint8_t* data, size_t size) {
   return AnsiToUtf8(std::string_view(reinterpret_cast<const char*>(data), size)).value_or("");
@@ -203,18 +171,10 @@ std::vector<std::string> ShellLinkCandidates(const ShellLinkRecord& link,
 }
 
 std::optional<std::string> ResolveShortcut(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
-  std::string bytes;
-  char chunk[16384];
-  while (bytes.size() < kMaxShortcutBytes) {
-    file.read(chunk, static_cast<std::streamsize>(
-                         std::min(sizeof chunk, kMaxShortcutBytes - bytes.size())));
-    bytes.append(chunk, static_cast<size_t>(file.gcount()));
-    if (!file) break;
-  }
-  const std::optional<ShellLinkRecord> link =
-      ParseShellLink(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  // Regular files only: a named pipe given a .lnk name must not block.
+  const std::optional<std::vector<uint8_t>> bytes = ReadFileHead(path, kMaxShortcutBytes);
+  if (!bytes) return std::nullopt;
+  const std::optional<ShellLinkRecord> link = ParseShellLink(bytes->data(), bytes->size());
   if (!link) return std::nullopt;
   const std::vector<std::string> candidates =
       ShellLinkCandidates(*link, fs::path(path).parent_path().string());
