@@ -24,9 +24,9 @@
 #include "engine/engine_state.h"
 #include "engine/file_list.h"
 #include "engine/file_probe.h"
+#include "engine/frontend.h"
 #include "engine/settings.h"
 #include "engine/temp_name.h"
-#include "platform/frontend.h"
 
 extern char** environ;
 

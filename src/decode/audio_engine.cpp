@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "engine/frontend.h"
 #include "platform/audioengine/bass.h"
 #include "platform/audioengine/bass_midi.h"
 #include "platform/ffmpeg/ffmpeg_handles.h"
-#include "platform/frontend.h"
 #include "platform/paths.h"
 
 namespace sondrel {

@@ -3,7 +3,7 @@
 #include <new>
 
 #include "decode/source_type.h"
-#include "platform/frontend.h"
+#include "engine/frontend.h"
 #include "platform/mediaruntime/media_runtime.h"
 #include "platform/product.h"
 

@@ -13,8 +13,8 @@
 #include "encode/format_catalogue.h"
 #include "engine/engine_state.h"
 #include "engine/file_list.h"
+#include "engine/frontend.h"
 #include "engine/settings.h"
-#include "platform/frontend.h"
 
 namespace sondrel {
 

@@ -9,8 +9,8 @@
 #include "encode/encoder.h"
 #include "encode/format_catalogue.h"
 #include "engine/engine_state.h"
+#include "engine/frontend.h"
 #include "engine/settings.h"
-#include "platform/frontend.h"
 
 namespace sondrel {
 

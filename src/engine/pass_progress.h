@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/frontend.h"
+#include "engine/frontend.h"
 
 namespace sondrel {
 

@@ -15,8 +15,8 @@
 #include "encode/format_catalogue.h"
 #include "engine/channel_wiring.h"
 #include "engine/engine_state.h"
+#include "engine/frontend.h"
 #include "engine/settings.h"
-#include "platform/frontend.h"
 
 namespace sondrel::run {
 

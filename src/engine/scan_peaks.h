@@ -3,7 +3,7 @@
 #pragma once
 
 #include "engine/engine_state.h"
-#include "platform/frontend.h"
+#include "engine/frontend.h"
 
 namespace sondrel {
 

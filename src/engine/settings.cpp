@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/frontend.h"
+#include "engine/frontend.h"
 #include "platform/paths.h"
 #include "platform/settings_store.h"
 
