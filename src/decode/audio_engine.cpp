@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "engine/frontend.h"
+#include "decode/user_prompts.h"
 #include "platform/audioengine/bass.h"
 #include "platform/audioengine/bass_midi.h"
 #include "platform/ffmpeg/ffmpeg_handles.h"
@@ -23,12 +23,12 @@ constexpr const char* kAddons[] = {"bassflac.dll", "basscd.dll",   "basswv.dll",
 
 }  // namespace
 
-int StartAudioEngine(Frontend& frontend) {
+int StartAudioEngine(UserPrompts& prompts) {
   if ((BASS_GetVersion() >> 16) != kEngineVersion) return 0;
   // Nothing is played, so the engine needs no update thread.
   BASS_SetConfig(BASS_CONFIG_UPDATEPERIOD, 0);
   if (!BASS_Init(0, 44100, 0, nullptr, nullptr)) {
-    frontend.ShowMessage(kEngineInitFailedMessage, MessageIcon::Exclamation);
+    prompts.ShowMessage(kEngineInitFailedMessage, MessageIcon::Exclamation);
     return 0;
   }
   // FFmpeg's own diagnostics would clutter the terminal; failures are return values.

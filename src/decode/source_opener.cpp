@@ -3,7 +3,7 @@
 #include <new>
 
 #include "decode/source_type.h"
-#include "engine/frontend.h"
+#include "decode/user_prompts.h"
 #include "platform/mediaruntime/media_runtime.h"
 #include "platform/product.h"
 
@@ -46,8 +46,8 @@ bool SourceOpener::EnsureMediaRuntime() {
     if (m_onMediaRuntimeLoaded) m_onMediaRuntimeLoaded();
     return true;
   }
-  if (m_frontend && m_frontend->AskYesNo(kMediaRuntimeQuestion)) {
-    m_frontend->OpenDocument(kMediaRuntimeDownloadUrl);
+  if (m_prompts && m_prompts->AskYesNo(kMediaRuntimeQuestion)) {
+    m_prompts->OpenDocument(kMediaRuntimeDownloadUrl);
   }
   return m_isMediaRuntimeLoaded && m_isMediaRuntimeLoaded();
 }

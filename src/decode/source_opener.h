@@ -14,7 +14,7 @@
 
 namespace sondrel {
 
-class Frontend;
+class UserPrompts;
 
 struct ReaderFactories {
   using Make = std::function<std::unique_ptr<Decoder>()>;
@@ -51,14 +51,18 @@ class SourceOpener {
   const std::string& Note() const { return m_note; }
   void SetNote(std::string note) { m_note = std::move(note); }
 
-  // Questions and the shell for the Windows Media runtime offer; may be null
-  // (then the question is answered No).
-  void SetFrontend(Frontend* frontend) { m_frontend = frontend; }
+  // Where the Windows Media runtime offer is asked; may be null (then the
+  // question is answered No).
+  void SetPrompts(UserPrompts* prompts) { m_prompts = prompts; }
   // Loads the Windows Media runtime (default: LoadWindowsMediaRuntime) and is
   // told when it did, so that the owner can build its WMA format list.
   void SetMediaRuntimeLoader(std::function<int()> load) { m_loadMediaRuntime = std::move(load); }
-  void SetMediaRuntimeLoaded(std::function<int()> isLoaded) { m_isMediaRuntimeLoaded = std::move(isLoaded); }
-  void SetOnMediaRuntimeLoaded(std::function<void()> onLoaded) { m_onMediaRuntimeLoaded = std::move(onLoaded); }
+  void SetMediaRuntimeLoaded(std::function<int()> isLoaded) {
+    m_isMediaRuntimeLoaded = std::move(isLoaded);
+  }
+  void SetOnMediaRuntimeLoaded(std::function<void()> onLoaded) {
+    m_onMediaRuntimeLoaded = std::move(onLoaded);
+  }
 
   ReaderFactories& Factories() { return m_factories; }
 
@@ -70,7 +74,7 @@ class SourceOpener {
   ReaderFactories m_factories;
   int m_ffmpegRetry = 0;
   std::string m_note;
-  Frontend* m_frontend = nullptr;
+  UserPrompts* m_prompts = nullptr;
   std::function<int()> m_loadMediaRuntime;
   std::function<int()> m_isMediaRuntimeLoaded;
   std::function<void()> m_onMediaRuntimeLoaded;

@@ -10,17 +10,16 @@
 #include "encode/wma_formats.h"
 #include "encode/writer_factories.h"
 #include "engine/file_item.h"
+#include "engine/frontend.h"
 #include "platform/mediaruntime/media_runtime.h"
 #include "platform/paths.h"
 
 namespace sondrel {
 
-class Frontend;
-
 struct EngineState {
   explicit EngineState(Frontend& frontend, ReaderFactories factories = DefaultReaderFactories())
       : frontend(frontend), opener(std::move(factories)) {
-    opener.SetFrontend(&frontend);
+    opener.SetPrompts(&frontend);
     opener.SetOnMediaRuntimeLoaded([this] { wmaFormats->Build(); });
   }
   EngineState(const EngineState&) = delete;

@@ -171,7 +171,7 @@ TEST(OpenSource, WindowsMediaAsksThroughTheSeamWhenTheRuntimeIsMissing) {
   std::vector<std::string> log;
   test::MemoryFrontend frontend;
   SourceOpener opener(Make(s, &log));
-  opener.SetFrontend(&frontend);
+  opener.SetPrompts(&frontend);
   opener.SetMediaRuntimeLoader([] { return 0; });
   opener.SetMediaRuntimeLoaded([] { return 0; });
   frontend.answerYes = true;
@@ -186,7 +186,7 @@ TEST(OpenSource, WindowsMediaAsksThroughTheSeamWhenTheRuntimeIsMissing) {
   int built = 0;
   bool loaded = false;
   SourceOpener opener2(Make(s, &log));
-  opener2.SetFrontend(&frontend);
+  opener2.SetPrompts(&frontend);
   opener2.SetMediaRuntimeLoader([&] { loaded = true; return 1; });
   opener2.SetMediaRuntimeLoaded([&] { return loaded ? 1 : 0; });
   opener2.SetOnMediaRuntimeLoaded([&] { ++built; });
