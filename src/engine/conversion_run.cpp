@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "decode/source_type.h"
+#include "decode/wav_info_tags.h"
 #include "encode/wma_formats.h"
 #include "engine/encoder_parameters.h"
 #include "engine/merge_run.h"
@@ -12,7 +13,7 @@
 #include "engine/render_rate.h"
 #include "engine/run_steps.h"
 #include "engine/target_naming.h"
-#include "decode/wav_info_tags.h"
+#include "platform/paths.h"
 
 namespace sondrel {
 

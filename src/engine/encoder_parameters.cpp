@@ -1,7 +1,6 @@
 #include "engine/encoder_parameters.h"
 
-#include <filesystem>
-#include <system_error>
+#include <cstdint>
 
 namespace sondrel {
 
@@ -46,16 +45,6 @@ int NearestValue(int value, const int* list) {
     }
   }
   return list[i - 1];
-}
-
-bool GetFileSizeOf(const std::string& path, uint64_t& size) {
-  std::error_code ec;
-  const std::filesystem::file_status status = std::filesystem::status(path, ec);
-  if (ec || !std::filesystem::is_regular_file(status)) return false;
-  const uintmax_t bytes = std::filesystem::file_size(path, ec);
-  if (ec) return false;
-  size = bytes;
-  return true;
 }
 
 }  // namespace sondrel

@@ -1,10 +1,7 @@
 // The rules that fit a file's encoding parameters to what a codec accepts:
 // the automatic bit-rate tables and the nearest-value pick from a codec
-// entry's lists, plus the size query the run uses to accept an output.
+// entry's lists.
 #pragma once
-
-#include <cstdint>
-#include <string>
 
 namespace sondrel {
 
@@ -24,10 +21,5 @@ WmaParameters ChooseWmaParameters(int sampleRate, int channels);
 // (the lower one on a tie; the first or last one outside the range). A null
 // list, or one holding only -1, returns `value` unchanged.
 int NearestValue(int value, const int* list);
-
-// The size of a regular file; false when it cannot be queried (missing, not a
-// regular file). The whole 64-bit size, so a large output is never taken
-// for an empty one.
-bool GetFileSizeOf(const std::string& path, uint64_t& size);
 
 }  // namespace sondrel

@@ -10,6 +10,7 @@
 #include "engine/render_rate.h"
 #include "engine/run_steps.h"
 #include "engine/target_naming.h"
+#include "platform/paths.h"
 
 namespace sondrel {
 

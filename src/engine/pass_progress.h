@@ -13,9 +13,6 @@
 
 namespace sondrel {
 
-// The text after the last separator of a path.
-std::string FileNameOf(std::string_view path);
-
 class PassProgress {
  public:
   // Puts the file bar at 0 over the range 0..its width in pixels and shows

@@ -9,6 +9,7 @@
 #include "engine/pass_progress.h"
 #include "engine/target_naming.h"
 #include "engine/temp_name.h"
+#include "platform/paths.h"
 
 namespace sondrel {
 
@@ -67,11 +68,9 @@ bool PreprocessDts(EngineState& state, FileItem& copy, ProgressWindow& progress,
   decoder->Close();
   decoder.reset();
 
+  uint64_t size = 0;
+  if (result && (!GetFileSizeOf(temp, size) || size == 0)) result = false;
   std::error_code ec;
-  if (result) {
-    const auto size = std::filesystem::file_size(temp, ec);
-    if (ec || size == 0) result = false;
-  }
   if (!result) {
     if (!temp.empty() && !IsSameFile(temp, copy.sourcePath)) std::filesystem::remove(temp, ec);
     copy.targetPath.clear();

@@ -21,6 +21,7 @@
 #include "engine/trim_window.h"
 #include "platform/paths.h"
 #include "platform/product.h"
+#include "platform/text.h"
 
 namespace sondrel::run {
 
@@ -60,12 +61,7 @@ std::string Format(const char* pattern, const std::string& text) {
 }  // namespace
 
 std::string FormatName(const FormatRow& format) {
-  if (!format.displayName.empty()) return format.displayName;
-  std::string name = format.extension;
-  for (char& c : name) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return name;
+  return format.displayName.empty() ? AsciiUpper(format.extension) : format.displayName;
 }
 
 bool CheckMediaRuntime(EngineState& state, const FormatRow& format) {

@@ -6,6 +6,7 @@
 #include "decode/source_type.h"
 #include "engine/pass_progress.h"
 #include "engine/render_rate.h"
+#include "platform/paths.h"
 
 namespace sondrel {
 

@@ -8,6 +8,7 @@
 #include "engine/frontend.h"
 #include "platform/paths.h"
 #include "platform/settings_store.h"
+#include "platform/text.h"
 
 namespace sondrel {
 namespace {
@@ -218,7 +219,7 @@ void ParseFilterExtensions(ConvertSettings& settings) {
   if (settings.EnableExtFilter == 0) return;
   std::string piece;
   auto finish = [&] {
-    if (!piece.empty()) settings.filterExtensions.push_back(piece);
+    if (!piece.empty()) settings.filterExtensions.push_back(AsciiLower(piece));
     piece.clear();
   };
   for (const char c : settings.FilterExts) {
@@ -226,7 +227,7 @@ void ParseFilterExtensions(ConvertSettings& settings) {
     if (c == ',' || c == ';') {
       finish();
     } else {
-      piece += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      piece += c;
     }
   }
   finish();

@@ -11,8 +11,8 @@
 #include "encode/format_catalogue.h"
 #include "engine/engine_state.h"
 #include "engine/file_item.h"
-#include "engine/pass_progress.h"
 #include "engine/settings.h"
+#include "platform/paths.h"
 
 namespace sondrel {
 
@@ -164,17 +164,6 @@ bool EnsureFolder(const std::string& path, bool create) {
   if (path.back() == '/') return true;
   if (!FileExists(path)) return MakeFolder(path);
   return IsFolder(path);
-}
-
-bool FileExists(const std::string& path) {
-  struct stat st;
-  return !path.empty() && lstat(path.c_str(), &st) == 0;
-}
-
-bool IsSameFile(const std::string& a, const std::string& b) {
-  if (a == b) return true;
-  std::error_code ec;
-  return fs::equivalent(a, b, ec) && !ec;
 }
 
 }  // namespace sondrel

@@ -41,12 +41,4 @@ std::string SourceTree(const std::string& sourcePath);
 // exists but is not a folder fails); without `create`, false.
 bool EnsureFolder(const std::string& path, bool create);
 
-// True when something exists at `path`: a file, a folder, or a link (even
-// one that points nowhere).
-bool FileExists(const std::string& path);
-
-// True when the two paths name the same file: equal texts, or the same file
-// reached through different names (links, "..", doubled separators).
-bool IsSameFile(const std::string& a, const std::string& b);
-
 }  // namespace sondrel

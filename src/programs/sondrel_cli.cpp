@@ -23,6 +23,7 @@
 #include "engine/file_probe.h"
 #include "engine/list_columns.h"
 #include "engine/settings.h"
+#include "platform/text.h"
 #include "programs/override_store.h"
 #include "programs/terminal_frontend.h"
 #include "ui/wx_config_store.h"
@@ -156,18 +157,11 @@ int ParseArguments(int argc, char** argv, Options& o) {
   return -1;
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
 // The row named by a catalogue id or an extension; null when none.
 const FormatRow* FindFormat(const std::vector<FormatRow>& rows, const std::string& text) {
   int32_t id = 0;
   if (OverrideStore::ParseNumber(text, id)) return FindFormatRow(rows, id);
-  std::string ext = Lower(text);
+  std::string ext = AsciiLower(text);
   if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
   for (const FormatRow& row : rows) {
     if (row.extension == ext) return &row;

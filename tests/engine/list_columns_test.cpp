@@ -19,8 +19,6 @@ TEST(ListColumns, CellTexts) {
   EXPECT_EQ(ChannelsText(2), "Stereo");
   EXPECT_EQ(ChannelsText(6), "5.1");
   EXPECT_EQ(ChannelsText(12), "12");
-  EXPECT_EQ(FileNamePart("/a/b/song.flac"), "song.flac");
-  EXPECT_EQ(FileNamePart("plain"), "plain");
 }
 
 TEST(AddFailureReport, ListsThirtyPathsThenMore) {
@@ -43,15 +41,6 @@ TEST(AddFailureReport, ListsThirtyPathsThenMore) {
   report.Add("/x/\xff.mp3", true);
   EXPECT_NE(report.Message(kCdTrackNote).find("non-English characters"), std::string::npos)
       << "the charset hint wins over the note";
-}
-
-TEST(AddFailureReport, NameCharset) {
-  EXPECT_TRUE(NameFitsCharset("/music/Grüße?.mp3")) << "'?' is an ordinary character";
-  EXPECT_TRUE(NameFitsCharset("/music/\xF0\x9F\x8E\xB5.mp3"));
-  EXPECT_FALSE(NameFitsCharset("/music/\xFF.mp3"));
-  EXPECT_FALSE(NameFitsCharset("/music/\xC3"));
-  EXPECT_FALSE(NameFitsCharset("/music/\xC0\xAF")) << "overlong";
-  EXPECT_FALSE(NameFitsCharset("/music/\xED\xA0\x80")) << "surrogate";
 }
 
 }  // namespace
