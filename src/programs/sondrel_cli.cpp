@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -181,21 +182,26 @@ void ListFormats(const std::vector<FormatRow>& rows) {
   }
 }
 
-// Loads the stored options with the overrides laid over them. Returns -1 to
-// go on, or an exit status.
+// Loads the stored options with the overrides laid over them; an override
+// must name a stored option and give a number where the option is one.
+// Returns -1 to go on, or an exit status.
 int LoadOptions(const Options& o, OverrideStore& overlay, ConvertSettings& settings,
                 std::vector<FormatRow>& rows) {
   for (const std::string& set : o.sets) {
-    if (!overlay.AddOverride(set)) return Usage("--set needs NAME=VALUE, not '" + set + "'");
-  }
-  LoadSettings(overlay, settings, rows);
-  for (const auto& [key, value] : overlay.Overrides()) {
+    OverrideStore::Override value;
+    if (!OverrideStore::ParseAssignment(set, value))
+      return Usage("--set needs NAME=VALUE, not '" + set + "'");
     const std::string shown =
         (value.group == kCustomTagGroup ? std::string("ID3/") : std::string()) + value.name;
-    if (value.kind == OverrideStore::Kind::Unknown) return Usage("unknown setting '" + shown + "'");
-    if (!value.valid)
+    const std::optional<SettingKind> kind = FindSetting(value.group, value.name, rows);
+    if (!kind) return Usage("unknown setting '" + shown + "'");
+    value.number = *kind == SettingKind::Number;
+    int32_t number = 0;
+    if (value.number && !OverrideStore::ParseNumber(value.value, number))
       return Usage("setting '" + shown + "' needs a number, not '" + value.value + "'");
+    overlay.Add(std::move(value));
   }
+  LoadSettings(overlay, settings, rows);
   return -1;
 }
 
