@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "decode/messages.h"
 #include "decode/user_prompts.h"
 #include "platform/audioengine/bass.h"
 #include "platform/audioengine/bass_midi.h"
@@ -11,7 +12,6 @@
 
 namespace sondrel {
 
-const char* const kEngineInitFailedMessage = "Failed to initialize the software (0x0002020).";
 const char* const kSoundfontName = "ct4mgm.sf2";
 const char* const kSystemSoundfontPath = "/usr/share/sounds/sf2/default-GM.sf2";
 

@@ -10,8 +10,6 @@ namespace sondrel {
 
 class UserPrompts;
 
-// The error shown when the engine cannot be initialised.
-extern const char* const kEngineInitFailedMessage;
 // The soundfont's file name beside the program and in the data folder.
 extern const char* const kSoundfontName;
 // The system's General MIDI soundfont, the last place looked in.

@@ -2,22 +2,13 @@
 
 #include <new>
 
+#include "decode/messages.h"
 #include "decode/source_type.h"
 #include "decode/user_prompts.h"
 #include "platform/mediaruntime/media_runtime.h"
 #include "platform/product.h"
 
 namespace sondrel {
-
-const char* const kMediaRuntimeQuestion =
-    "Dear user, WMA file requires Windows Media Format 9 Series Runtime.\n"
-    "Unfortunately, the component isn't available on your computer.\n\n"
-    "Do you want to download and install it now?";
-
-std::string SupportNote() {
-  return std::string("Please send this file to ") + kSupportAddress +
-         " so that a future version can read it";
-}
 
 SourceOpener::SourceOpener(ReaderFactories factories)
     : m_factories(std::move(factories)),

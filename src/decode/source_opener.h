@@ -80,9 +80,4 @@ class SourceOpener {
   std::function<void()> m_onMediaRuntimeLoaded;
 };
 
-// The question asked when WMA needs the Windows Media runtime.
-extern const char* const kMediaRuntimeQuestion;
-// The note left when no reader opens a file for conversion.
-std::string SupportNote();
-
 }  // namespace sondrel

@@ -9,6 +9,7 @@
 #include "encode/wma_formats.h"
 #include "engine/encoder_parameters.h"
 #include "engine/merge_run.h"
+#include "engine/messages.h"
 #include "engine/pass_progress.h"
 #include "engine/render_rate.h"
 #include "engine/run_steps.h"
@@ -16,16 +17,6 @@
 #include "platform/paths.h"
 
 namespace sondrel {
-
-const char* const kNoSelectionMessage = "You should select a file at least.";
-const char* const kEmptyListMessage = "There aren't files in list.";
-const char* const kSoundfontQuestion =
-    "Dear user, to decode MIDI file, file \"ct4mgm.sf2\" is required.\n"
-    "Unfortunately, the file isn't available on your computer.\n\n"
-    "Do you want to download the file from our website for free now?\n\n"
-    "Once download completes, please copy the file to folder:\n\"%s\"\n"
-    "And then convert your MIDI file again. Thank you.";
-const char* const kSoundfontMissingStatus = "Failure. Requires file \"ct4mgm.sf2\".";
 
 void StartConversion(EngineState& state, const ConvertSettings& settings, const FormatRow* format,
                      const FileListView& list, bool selectedOnly, bool merge) {

@@ -18,14 +18,6 @@
 
 namespace sondrel {
 
-// Texts of the start checks.
-extern const char* const kNoSelectionMessage;
-extern const char* const kEmptyListMessage;
-// The soundfont question; "%s" is the program's folder.
-extern const char* const kSoundfontQuestion;
-// The Output text of a MIDI item while no soundfont is installed.
-extern const char* const kSoundfontMissingStatus;
-
 // The entry of the four convert commands: collects all rows, or the selected
 // rows in list order, and hands them to ConvertEach or ConvertToOne. `format`
 // is the selected output format (null: none selected, nothing happens).

@@ -3,12 +3,9 @@
 #include <memory>
 
 #include "decode/source_type.h"
-#include "platform/product.h"
+#include "engine/messages.h"
 
 namespace sondrel {
-
-const char* const kCdTrackNote =
-    "IMPORTANT: please DO NOT add CDA file from hard drive, but add CDA file from CD drive.";
 
 bool ProbeFile(SourceOpener& opener, const std::string& path, FileItem& item) {
   const int sourceType = ClassifySource(path);
@@ -42,21 +39,18 @@ void AddFailureReport::Add(const std::string& path, bool charset) {
   if (m_count <= 30) {
     m_list += path + "\n";
   } else if (m_count == 31) {
-    m_list += "<more files>...\n";
+    m_list += kMoreFilesLine;
   }
 }
 
 std::string AddFailureReport::Message(const std::string& note) const {
-  std::string text = "Failed to load the following files.\n\n" + m_list;
+  std::string text = kAddFailedHeading + m_list;
   if (m_charset) {
-    text +=
-        "\nThere are non-English characters in filename of some files. Please remove the "
-        "characters from filename and then try again.";
+    text += kCharsetHint;
   } else if (!note.empty()) {
     text += "\n" + note;
   } else {
-    text += std::string("\nPlease send these files to ") + kSupportAddress +
-            " so that a future version can read them.";
+    text += SendFilesRequest();
   }
   return text;
 }

@@ -9,9 +9,6 @@
 
 namespace sondrel {
 
-// The note left when a CD track file does not open (it was copied off the CD).
-extern const char* const kCdTrackNote;
-
 // Classifies `path`, clears the FFmpeg-retry flag and opens it for probing.
 // On success fills `item` (empty target) and returns true; otherwise returns
 // false, leaving the CD hint in the opener's note for a CD track.

@@ -6,6 +6,7 @@
 #include "decode/source_type.h"
 #include "encode/wma_formats.h"
 #include "engine/encoder_parameters.h"
+#include "engine/messages.h"
 #include "engine/pass_progress.h"
 #include "engine/render_rate.h"
 #include "engine/run_steps.h"
@@ -13,14 +14,6 @@
 #include "platform/paths.h"
 
 namespace sondrel {
-
-namespace {
-
-std::string CreateFailedMessage(const std::string& path) {
-  return "Failed to create file \"" + path + "\".";
-}
-
-}  // namespace
 
 void ConvertToOne(EngineState& state, const ConvertSettings& settings, const FormatRow* format,
                   const std::vector<FileItem*>& items, const std::vector<int>& rows) {
@@ -60,9 +53,7 @@ void ConvertToOne(EngineState& state, const ConvertSettings& settings, const For
   // Writing into one of the files being read would destroy a source.
   for (const FileItem* item : items) {
     if (IsSameFile(path, item->sourcePath)) {
-      frontend.ShowMessage(
-          CreateFailedMessage(path) + "\n\nThe file is one of the files to convert.",
-          MessageIcon::Exclamation);
+      frontend.ShowMessage(CreateFailedMessage(path, true), MessageIcon::Exclamation);
       frontend.SetBusy(false);
       return;
     }
@@ -70,7 +61,7 @@ void ConvertToOne(EngineState& state, const ConvertSettings& settings, const For
   std::unique_ptr<Encoder> encoder =
       OpenMergeEncoder(state, settings, *format, path, maxRate, maxChannels);
   if (!encoder) {
-    frontend.ShowMessage(CreateFailedMessage(path), MessageIcon::Exclamation);
+    frontend.ShowMessage(CreateFailedMessage(path, false), MessageIcon::Exclamation);
     frontend.SetBusy(false);
     return;
   }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "encode/raw_pcm_writer.h"
+#include "engine/messages.h"
 #include "engine/pass_progress.h"
 #include "engine/target_naming.h"
 #include "engine/temp_name.h"
@@ -24,7 +25,7 @@ bool CopySamples(EngineState& state, Decoder& decoder, Encoder& writer, Progress
   const bool stereo = decoder.GetOutputChannels() == 2;
   std::vector<int16_t> left(kBlockFrames), right(stereo ? kBlockFrames : 0);
   int16_t* r = stereo ? right.data() : nullptr;
-  PassProgress bar(progress, "Preprocessing", FileNameOf(name), decoder.GetLength());
+  PassProgress bar(progress, kPreprocessingVerb, FileNameOf(name), decoder.GetLength());
   int n = decoder.Read(left.data(), r);
   if (n <= 0) return false;
   while (n > 0) {

@@ -8,10 +8,12 @@
 #include <fstream>
 #include <vector>
 
+#include "decode/messages.h"
 #include "decode/source_type.h"
 #include "engine/conversion_run.h"
 #include "engine/encoder_parameters.h"
 #include "engine/gain.h"
+#include "engine/messages.h"
 #include "engine/pass_progress.h"
 #include "engine/preprocess_dts.h"
 #include "engine/render_rate.h"
@@ -24,11 +26,6 @@
 #include "platform/text.h"
 
 namespace sondrel::run {
-
-const char* const kSkipTooLongNote =
-    "Length of the file is shorter than skipping length set at Options -> General";
-const char* const kWriteFailedNote = "Failed to write the output file";
-const char* const kSourceMissingNote = "The file no longer exists";
 
 namespace {
 
@@ -49,13 +46,6 @@ int FitChannels(int channels, int channelBits) {
   if (channels == 2 && !(channelBits & kChannelsStereo)) return 1;
   if (channels == 1 && !(channelBits & kChannelsMono)) return 2;
   return channels;
-}
-
-std::string Format(const char* pattern, const std::string& text) {
-  const std::string p(pattern);
-  const size_t at = p.find("%s");
-  if (at == std::string::npos) return p;
-  return p.substr(0, at) + text + p.substr(at + 2);
 }
 
 }  // namespace
@@ -83,7 +73,7 @@ bool CheckSoundfont(EngineState& state, bool midiFound) {
   if (state.loadDefaultSoundfont) state.soundFont = state.loadDefaultSoundfont();
   if (state.soundFont) return true;
   const std::string folder = ProgramFolder();
-  if (state.frontend.AskYesNo(Format(kSoundfontQuestion, folder))) {
+  if (state.frontend.AskYesNo(SoundfontQuestion(folder))) {
     state.frontend.OpenDocument(folder);
     state.frontend.OpenDocument(kSoundfontDownloadUrl);
     return false;
@@ -199,7 +189,7 @@ PassEnd MoveBlocks(EngineState& state, const ConvertSettings& settings, Decoder&
   const std::string name =
       FileNameOf(state.currentItem ? state.currentItem->sourcePath : std::string());
   const int64_t total = std::max<int64_t>(1, decoder.GetLength());
-  PassProgress bar(progress, "Converting", name, decoder.GetLength());
+  PassProgress bar(progress, kConvertingVerb, name, decoder.GetLength());
   const bool stopAtLength = sourceType == kSourceModule || sourceType == kSourceMidi;
   // The gain touches each written plane once; one plane written twice counts once.
   const int gainChannels = planes.encodeRight && planes.encodeRight != planes.encodeLeft ? 2 : 1;
@@ -261,7 +251,7 @@ bool Preprocess(EngineState& state, const ConvertSettings& settings, FileItem& i
   const bool dtsInWav = item.sourceType == kSourceDts && BeginsWithRiff(item.sourcePath);
   const bool dtsCd = item.sourceType == kSourceCdTrack && settings.EnableDTSForCDA;
   if (!dtsInWav && !dtsCd) return false;
-  state.frontend.SetRowText(row, ListColumn::Output, "Preprocessing...");
+  state.frontend.SetRowText(row, ListColumn::Output, kPreprocessingStatus);
   int hasAudio = 1;
   state.opener.SetFfmpegRetry(0);
   copy = FileItem{};
@@ -279,7 +269,7 @@ bool Preprocess(EngineState& state, const ConvertSettings& settings, FileItem& i
 bool Normalize(EngineState& state, const ConvertSettings& settings, const FormatRow& format,
                const FileItem& source, int row, ProgressWindow& progress) {
   if (settings.VolumeType != kVolumeNormalize) return true;
-  state.frontend.SetRowText(row, ListColumn::Output, "Normalizing...");
+  state.frontend.SetRowText(row, ListColumn::Output, kNormalizingStatus);
   state.normalizeGain = -1.0f;
   int hasAudio = 1;
   state.opener.SetFfmpegRetry(0);
@@ -325,12 +315,9 @@ ItemsResult RunItems(EngineState& state, const ConvertSettings& settings, const 
     } else {
       state.frontend.EnsureRowVisible(row);
       state.frontend.SetRowText(row, ListColumn::Volume, std::string());
-      char lower[64];
-      std::snprintf(lower, sizeof lower, "Converting %d of %d file(s) to ", i + 1, count);
-      progress.SetText(ProgressPart::Lower, lower + handler.lowerName + "...");
+      progress.SetText(ProgressPart::Lower, RunLineText(i + 1, count, handler.lowerName));
       progress.Step(ProgressPart::Lower);
-      progress.SetText(ProgressPart::Upper,
-                       "Starting to convert " + FileNameOf(item.sourcePath) + "...");
+      progress.SetText(ProgressPart::Upper, StartingText(FileNameOf(item.sourcePath)));
       progress.SetPosition(ProgressPart::Upper, 0);
 
       FileItem copy;
@@ -344,7 +331,7 @@ ItemsResult RunItems(EngineState& state, const ConvertSettings& settings, const 
         const bool goOn = !progress.CancelRequested() &&
                           Normalize(state, settings, format, *source, row, progress);
         if (goOn) {
-          state.frontend.SetRowText(row, ListColumn::Output, "Converting...");
+          state.frontend.SetRowText(row, ListColumn::Output, kConvertingStatus);
           int hasAudio = 1;
           state.opener.SetFfmpegRetry(0);
           converted = handler.convert(*source, progress, hasAudio);
@@ -353,14 +340,14 @@ ItemsResult RunItems(EngineState& state, const ConvertSettings& settings, const 
           }
           if (!converted && !progress.CancelRequested()) {
             if (hasAudio) {
-              status = "Conversion Failure";
+              status = kConversionFailureStatus;
               if (!state.opener.Note().empty()) {
                 status += " (" + state.opener.Note() + ")";
                 if (state.frontend.OutputColumnWidth() < 500)
                   state.frontend.SetOutputColumnWidth(500);
               }
             } else {
-              status = "No audio in the file";
+              status = kNoAudioStatus;
             }
           }
         }
@@ -380,7 +367,7 @@ ItemsResult RunItems(EngineState& state, const ConvertSettings& settings, const 
     }
     item.targetPath.clear();
     if (progress.CancelRequested()) {
-      state.frontend.SetRowText(row, ListColumn::Output, "Cancelled");
+      state.frontend.SetRowText(row, ListColumn::Output, kCancelledStatus);
       result.cancelled = true;
       break;
     }

@@ -20,13 +20,6 @@
 
 namespace sondrel::run {
 
-// The note of a file not longer than the skip set at the options.
-extern const char* const kSkipTooLongNote;
-// The note of a file whose output could not be written (a full disk).
-extern const char* const kWriteFailedNote;
-// The note of a source that no longer exists when its turn comes.
-extern const char* const kSourceMissingNote;
-
 // The format's name in the progress texts: its display name, or its
 // extension in upper case.
 std::string FormatName(const FormatRow& format);

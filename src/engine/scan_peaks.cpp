@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "decode/source_type.h"
+#include "engine/messages.h"
 #include "engine/pass_progress.h"
 #include "engine/render_rate.h"
 #include "platform/paths.h"
@@ -44,7 +45,7 @@ bool ScanPeaks(EngineState& state, const FileItem& source, int renderRate, Progr
   std::vector<int16_t> left(kBlockFrames), right(stereo ? kBlockFrames : 0);
   int16_t* r = stereo ? right.data() : nullptr;
   const std::string& name = state.currentItem ? state.currentItem->sourcePath : source.sourcePath;
-  PassProgress bar(progress, "Normalizing", FileNameOf(name), decoder->GetLength());
+  PassProgress bar(progress, kNormalizingVerb, FileNameOf(name), decoder->GetLength());
   const int64_t total = std::max<int64_t>(1, decoder->GetLength());
   const bool stopAtLength = source.sourceType == kSourceModule || source.sourceType == kSourceMidi;
 

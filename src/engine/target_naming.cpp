@@ -11,6 +11,7 @@
 #include "encode/format_catalogue.h"
 #include "engine/engine_state.h"
 #include "engine/file_item.h"
+#include "engine/messages.h"
 #include "engine/settings.h"
 #include "platform/paths.h"
 
@@ -50,19 +51,6 @@ bool ProbeTarget(const std::string& target) {
 }
 
 }  // namespace
-
-const char* const kTargetSkippedText = "Target exists and skipped";
-const char* const kTargetIsSourceText =
-    "Target file name is same as original file that can't be overwritten. Please output files "
-    "to a custom folder.";
-
-std::string FolderFailureText(const std::string& folder) {
-  return "Failed to create folder \"" + folder + "\"";
-}
-
-std::string FileFailureText(const std::string& target) {
-  return "Failed to create file \"" + target + "\"";
-}
 
 std::string SourceTree(const std::string& sourcePath) {
   const size_t slash = sourcePath.find_last_of('/');

@@ -12,12 +12,6 @@ struct EngineState;
 struct FileItem;
 struct FormatRow;
 
-// The four reasons an item gets no target, as the Output column shows them.
-std::string FolderFailureText(const std::string& folder);
-std::string FileFailureText(const std::string& target);
-extern const char* const kTargetSkippedText;
-extern const char* const kTargetIsSourceText;
-
 // Works out the output path of `item` for `format` under the folder and
 // overwrite options and proves it can be created (the probe creates and
 // deletes it, so under the overwrite policy an existing target is gone from

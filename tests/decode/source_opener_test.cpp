@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "decode/messages.h"
 #include "decode/source_type.h"
 #include "support/fake_decoder.h"
 #include "support/memory_frontend.h"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/file_probe.h"
+#include "engine/messages.h"
 
 namespace sondrel {
 namespace {
