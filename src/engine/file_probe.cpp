@@ -11,7 +11,8 @@ bool ProbeFile(SourceOpener& opener, const std::string& path, FileItem& item) {
   const int sourceType = ClassifySource(path);
   opener.SetFfmpegRetry(0);
   int hasAudio = 1;
-  std::unique_ptr<Decoder> reader = opener.OpenSource(path, sourceType, 0, 0, hasAudio);
+  std::unique_ptr<Decoder> reader =
+      opener.OpenSource(path, sourceType, 0, OpenPurpose::Probe, hasAudio);
   if (!reader) {
     if (sourceType == kSourceCdTrack) opener.SetNote(kCdTrackNote);
     return false;

@@ -67,4 +67,17 @@ class Frontend : public UserPrompts {
   virtual void ShowInFolder(const std::string& path) = 0;
 };
 
+// Keeps the main window busy (disabled, with a wait cursor) for its lifetime:
+// SetBusy(true) when made, SetBusy(false) when it ends, on every path.
+class BusyScope {
+ public:
+  explicit BusyScope(Frontend& frontend) : m_frontend(frontend) { m_frontend.SetBusy(true); }
+  ~BusyScope() { m_frontend.SetBusy(false); }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  Frontend& m_frontend;
+};
+
 }  // namespace sondrel

@@ -299,7 +299,8 @@ int Run(int argc, char** argv) {
     frontend.SetSaveAnswer(ec ? o.merge : absolute.lexically_normal().string());
   }
   TerminalFrontend::InstallInterruptHandler();
-  StartConversion(state, settings, format, list, false, o.hasMerge);
+  StartConversion(state, settings, format, list, ItemSelection::All,
+                  o.hasMerge ? RunOutput::OneFile : RunOutput::FilePerItem);
 
   bool allConverted = failures.Empty() && !TerminalFrontend::Interrupted();
   for (int row = 0; row < list.RowCount(); ++row) {

@@ -39,7 +39,8 @@ class RealRunFixture : public testing::Test {
   }
   // "Convert All" (or "Convert All to One") to the format with this id.
   void Convert(int formatId, bool merge = false) {
-    StartConversion(state, settings, FindFormatRow(rows, formatId), list, false, merge);
+    StartConversion(state, settings, FindFormatRow(rows, formatId), list, ItemSelection::All,
+                    merge ? RunOutput::OneFile : RunOutput::FilePerItem);
   }
   std::string Output(int row) const { return frontend.Row(row, ListColumn::Output); }
 

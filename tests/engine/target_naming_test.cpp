@@ -9,6 +9,7 @@
 
 #include "encode/format_catalogue.h"
 #include "engine/engine_state.h"
+#include "engine/file_item.h"
 #include "engine/settings.h"
 #include "platform/paths.h"
 #include "support/memory_frontend.h"
