@@ -23,7 +23,7 @@
 #include "engine/conversion_run.h"
 #include "engine/engine_state.h"
 #include "engine/file_list.h"
-#include "engine/file_probe.h"
+#include "engine/add_files.h"
 #include "engine/frontend.h"
 #include "engine/settings.h"
 #include "engine/temp_name.h"

@@ -9,7 +9,6 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -18,10 +17,10 @@
 #include "decode/audio_engine.h"
 #include "decode/source_type.h"
 #include "encode/format_catalogue.h"
+#include "engine/add_files.h"
 #include "engine/conversion_run.h"
 #include "engine/engine_state.h"
 #include "engine/file_list.h"
-#include "engine/file_probe.h"
 #include "engine/list_columns.h"
 #include "engine/settings.h"
 #include "platform/text.h"
@@ -182,6 +181,19 @@ void ListFormats(const std::vector<FormatRow>& rows) {
   }
 }
 
+// A path made absolute and normalised; as given when that fails.
+std::string AbsolutePath(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  return ec ? path : absolute.lexically_normal().string();
+}
+
+std::vector<std::string> AbsolutePaths(const std::vector<std::string>& paths) {
+  std::vector<std::string> result;
+  for (const std::string& path : paths) result.push_back(AbsolutePath(path));
+  return result;
+}
+
 // Loads the stored options with the overrides laid over them; an override
 // must name a stored option and give a number where the option is one.
 // Returns -1 to go on, or an exit status.
@@ -256,31 +268,13 @@ int Run(int argc, char** argv) {
     return soundFont;
   };
 
-  // The list, filled like Add Files: probed, duplicates left out, failures
-  // reported together.
+  // The list, filled like Add Files; the arguments are the batch, made
+  // absolute so that one file named two ways is listed once.
   FileList list;
-  AddFailureReport failures;
-  std::set<std::string> listed;
-  state.opener.SetNote(std::string());
-  for (const std::string& file : o.files) {
-    std::error_code ec;
-    std::filesystem::path absolute = std::filesystem::absolute(file, ec);
-    const std::string path = ec ? file : absolute.lexically_normal().string();
-    if (listed.count(path)) continue;
-    if (!NameFitsCharset(path)) {
-      failures.Add(path, true);
-      continue;
-    }
-    FileItem item;
-    if (!ProbeFile(state.opener, path, item)) {
-      failures.Add(path, false);
-      continue;
-    }
-    listed.insert(path);
-    list.Add(std::move(item));
-  }
-  if (!failures.Empty())
-    std::fprintf(stderr, "%s\n", failures.Message(state.opener.Note()).c_str());
+  DuplicateIndex listed;
+  AddTarget target{listed, [&list](FileItem item) { return list.Add(std::move(item)); }};
+  const AddResult added = AddPaths(state, target, AbsolutePaths(o.files));
+  const bool allAdded = added.failed == 0;
 
   if (o.probe) {
     for (int row = 0; row < list.RowCount(); ++row) {
@@ -289,20 +283,16 @@ int Run(int argc, char** argv) {
                   DurationText(item.duration).c_str(), BitRateText(item.bitRate).c_str(),
                   SampleRateText(item.sampleRate).c_str(), ChannelsText(item.channels).c_str());
     }
-    return failures.Empty() ? kExitConverted : kExitFailed;
+    return allAdded ? kExitConverted : kExitFailed;
   }
   if (list.RowCount() == 0) return kExitFailed;
 
-  if (o.hasMerge) {
-    std::error_code ec;
-    std::filesystem::path absolute = std::filesystem::absolute(o.merge, ec);
-    frontend.SetSaveAnswer(ec ? o.merge : absolute.lexically_normal().string());
-  }
+  if (o.hasMerge) frontend.SetSaveAnswer(AbsolutePath(o.merge));
   TerminalFrontend::InstallInterruptHandler();
   StartConversion(state, settings, format, list, ItemSelection::All,
                   o.hasMerge ? RunOutput::OneFile : RunOutput::FilePerItem);
 
-  bool allConverted = failures.Empty() && !TerminalFrontend::Interrupted();
+  bool allConverted = allAdded && !TerminalFrontend::Interrupted();
   for (int row = 0; row < list.RowCount(); ++row) {
     const FileItem& item = *list.ItemAt(row);
     if (item.targetPath.empty()) allConverted = false;

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "engine/conversion_run.h"
-#include "engine/file_probe.h"
+#include "engine/add_files.h"
 
 namespace sondrel::test {
 
