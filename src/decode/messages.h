@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/product.h"
+
 namespace sondrel {
 
 // The error shown when the audio engine cannot be initialised.
@@ -16,6 +18,9 @@ inline constexpr const char* kMediaRuntimeQuestion =
     "Unfortunately, the component isn't available on your computer.\n\n"
     "Do you want to download and install it now?";
 // The note left when no reader opens a file for conversion.
-std::string SupportNote();
+inline std::string SupportNote() {
+  return std::string("Please send this file to ") + kSupportAddress +
+         " so that a future version can read it";
+}
 
 }  // namespace sondrel

@@ -132,14 +132,10 @@ void SetFileTags(const RunContext& run, const ItemJob& job, Decoder& decoder, En
 
 bool ConvertFile(const RunContext& run, const ItemJob& job, ProgressWindow& progress,
                  int& hasAudio) {
-  std::unique_ptr<Decoder> decoder = OpenForPass(job, run.renderRate, hasAudio);
+  std::unique_ptr<Decoder> decoder = OpenForPass(run, job, hasAudio);
   if (!decoder) return false;
   const int srcRate = decoder->GetSampleRate();
-  const int srcChannels = decoder->GetOutputChannels() == 2 ? 2 : 1;
-  if (SkipCoversFile(job, run.settings, *decoder)) {
-    decoder->Close();
-    return false;
-  }
+  const int srcChannels = PassChannels(*decoder);
 
   // Never delete the item's own source, nor the preprocessed copy it reads.
   const std::vector<std::string> sources = {job.source->sourcePath, job.item.sourcePath};

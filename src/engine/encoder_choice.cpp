@@ -1,8 +1,7 @@
 #include "engine/encoder_choice.h"
 
 #include <algorithm>
-
-#include "engine/encoder_parameters.h"
+#include <cstdint>
 
 namespace sondrel {
 
@@ -24,11 +23,11 @@ EncoderChoice ChooseAmr(const RunContext& run) {
   EncoderChoice choice;
   if (run.format.id == kFormatAmr) {
     params = {s.AMRType == kAmrNarrowBand ? 1 : 0, s.AMRDTX, s.AMRMode, s.AMRWBMode};
-    choice.rate = s.AMRType != kAmrNarrowBand ? 16000 : 8000;
   } else {
     params = {0, s.AWBDTX, s.AMRMode, s.AWBMode};
-    choice.rate = 16000;
   }
+  // AMR is rendered and written at the one rate of its band.
+  choice.rate = run.renderRate;
   choice.channels = 1;
   choice.encoder = Make(run.writers.amr);
   if (choice.encoder) choice.encoder->SetFormat(params);
@@ -93,6 +92,56 @@ EncoderChoice ChooseFfmpeg(const RunContext& run, int rate, int channels) {
 }
 
 }  // namespace
+
+int DefaultBitRate(int sampleRate, int channels) {
+  struct Row {
+    int upTo;
+    int mono;
+    int stereo;
+  };
+  static constexpr Row kRows[] = {
+      {12000, 24000, 48000}, {16000, 32000, 56000},  {24000, 48000, 64000},
+      {32000, 64000, 96000}, {44100, 96000, 128000},
+  };
+  const bool mono = channels == 1;
+  for (const Row& r : kRows) {
+    if (sampleRate <= r.upTo) return mono ? r.mono : r.stereo;
+  }
+  return mono ? 128000 : 192000;
+}
+
+WmaParameters ChooseWmaParameters(int sampleRate, int channels) {
+  const bool mono = channels == 1;
+  if (sampleRate <= 12000) return {22050, mono ? 20000 : 32000};
+  if (sampleRate <= 16000) return {44100, mono ? 32000 : 48000};
+  if (sampleRate <= 24000) return {44100, mono ? 48000 : 64000};
+  if (sampleRate <= 32000) return {44100, mono ? 48000 : 96000};
+  if (sampleRate <= 44100) return {44100, mono ? 48000 : 128000};
+  return mono ? WmaParameters{44100, 48000} : WmaParameters{48000, 192000};
+}
+
+int NearestValue(int value, const int* list) {
+  if (!list || list[0] == -1) return value;
+  int i = 0;
+  for (; list[i] != -1; ++i) {
+    if (list[i] == value) return value;
+    if (list[i] > value) {
+      if (i == 0) return list[0];
+      // Differences in 64 bits: values near INT_MIN must not overflow.
+      const int64_t above = static_cast<int64_t>(list[i]) - value;
+      const int64_t below = static_cast<int64_t>(value) - list[i - 1];
+      return above < below ? list[i] : list[i - 1];
+    }
+  }
+  return list[i - 1];
+}
+
+int RenderRate(const FormatRow& format, const ConvertSettings& settings) {
+  if (format.id == kFormatAmr) return settings.AMRType != kAmrNarrowBand ? 16000 : 8000;
+  if (format.id == kFormatAwb) return 16000;
+  if (format.AutoEncParam) return 44100;
+  return format.SampleRate < 1 ? 44100 : format.SampleRate;
+}
 
 StreamPlan PlanForTarget(const ConvertSettings& settings, int srcRate, int srcChannels,
                          int targetRate, int targetChannels) {

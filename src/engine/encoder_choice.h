@@ -1,6 +1,8 @@
 // The encoder choice of both runs: which writer the format's family uses,
 // the sample rate, channels and bit rate it gets under the format's and the
-// options' parameter rules, and how a source's samples are fed to it.
+// options' parameter rules, and how a source's samples are fed to it; with
+// the rules themselves (the automatic bit-rate tables, the nearest-value
+// pick from a codec entry's lists) and the rate sources are rendered at.
 #pragma once
 
 #include <memory>
@@ -10,6 +12,30 @@
 #include "engine/run_context.h"
 
 namespace sondrel {
+
+// Bit rate in bit/s for a sample rate; one channel uses the mono column,
+// every other count the stereo one.
+int DefaultBitRate(int sampleRate, int channels);
+
+struct WmaParameters {
+  int sampleRate = 0;
+  int bitRate = 0;
+};
+
+// The automatic Windows Media sample rate and bit rate for a source.
+WmaParameters ChooseWmaParameters(int sampleRate, int channels);
+
+// Picks from an ascending list that ends in -1 the entry nearest to `value`
+// (the lower one on a tie; the first or last one outside the range). A null
+// list, or one holding only -1, returns `value` unchanged.
+int NearestValue(int value, const int* list);
+
+// The rate at which a source is opened for a conversion pass: what MIDI and
+// tracker modules are synthesised at, shared by the normalising pass and the
+// conversion so that both read the same samples. AMR: 16000 Hz for wide band,
+// else 8000; AWB: 16000; every other format: 44100 with automatic
+// parameters, else its SampleRate setting (44100 when that is below 1).
+int RenderRate(const FormatRow& format, const ConvertSettings& settings);
 
 // The rates of one file's samples on their way to the encoder and the
 // planes' wiring between decoder, resampler and encoder.

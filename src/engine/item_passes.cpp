@@ -27,12 +27,19 @@ bool BeginsWithRiff(const std::string& path) {
   return in.read(magic, 4) && std::equal(magic, magic + 4, "RIFF");
 }
 
+// True when the skip set at the options is not shorter than the file.
+bool SkipCoversFile(const ConvertSettings& settings, Decoder& decoder) {
+  return settings.EnableSkipLength && settings.SkipLength != 0 &&
+         static_cast<int64_t>(settings.SkipLength) >=
+             static_cast<int64_t>(decoder.GetDuration()) * 1000;
+}
+
 }  // namespace
 
-std::unique_ptr<Decoder> OpenForPass(const ItemJob& job, int renderRate, int& hasAudio) {
+std::unique_ptr<Decoder> OpenForPass(const RunContext& run, const ItemJob& job, int& hasAudio) {
   const FileItem& source = *job.source;
   std::unique_ptr<Decoder> decoder = job.opener.OpenSource(
-      source.sourcePath, source.sourceType, renderRate, OpenPurpose::Conversion, hasAudio);
+      source.sourcePath, source.sourceType, run.renderRate, OpenPurpose::Conversion, hasAudio);
   if (!decoder) {
     // The opener's note asks for the file to be sent in; for a file that is
     // simply gone that would mislead.
@@ -44,18 +51,13 @@ std::unique_ptr<Decoder> OpenForPass(const ItemJob& job, int renderRate, int& ha
     hasAudio = 0;
     return nullptr;
   }
-  return decoder;
-}
-
-bool SkipCoversFile(const ItemJob& job, const ConvertSettings& settings, Decoder& decoder) {
-  if (!settings.EnableSkipLength || settings.SkipLength == 0) return false;
-  if (static_cast<int64_t>(settings.SkipLength) <
-      static_cast<int64_t>(decoder.GetDuration()) * 1000) {
-    return false;
+  if (SkipCoversFile(run.settings, *decoder)) {
+    decoder->Close();
+    job.opener.SetFfmpegRetry(0);
+    job.opener.SetNote(kSkipTooLongNote);
+    return nullptr;
   }
-  job.opener.SetFfmpegRetry(0);
-  job.opener.SetNote(kSkipTooLongNote);
-  return true;
+  return decoder;
 }
 
 PassEnd MoveBlocks(const RunContext& run, const ItemJob& job, Decoder& decoder, Encoder& encoder,

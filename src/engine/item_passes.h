@@ -18,14 +18,15 @@
 
 namespace sondrel {
 
-// Opens the job's source for a conversion pass at `renderRate`: null when no
-// reader opens it or it reports no sample rate (then hasAudio is 0). The
-// note says so when the source is gone.
-std::unique_ptr<Decoder> OpenForPass(const ItemJob& job, int renderRate, int& hasAudio);
+// Opens the job's source for a conversion pass at the run's render rate.
+// Null when no reader opens it (the note says so when the source is gone),
+// when it reports no sample rate (then hasAudio is 0), or when the skip set
+// at the options is not shorter than the file (then the FFmpeg-retry flag is
+// cleared and the note says so).
+std::unique_ptr<Decoder> OpenForPass(const RunContext& run, const ItemJob& job, int& hasAudio);
 
-// True when the skip set at the options is not shorter than the file; then
-// the FFmpeg-retry flag is cleared and the note says so.
-bool SkipCoversFile(const ItemJob& job, const ConvertSettings& settings, Decoder& decoder);
+// The channels a decoder delivers, as the passes feed them: 1 or 2.
+inline int PassChannels(Decoder& decoder) { return decoder.GetOutputChannels() == 2 ? 2 : 1; }
 
 // How a block loop ended.
 enum class PassEnd { Done, Empty, Cancelled, WriteFailed };

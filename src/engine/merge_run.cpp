@@ -119,16 +119,10 @@ EncoderChoice OpenMergeEncoder(const RunContext& run, const std::string& path, i
 
 bool AppendFile(const RunContext& run, const ItemJob& job, const EncoderChoice& merge,
                 ProgressWindow& progress, int& hasAudio) {
-  std::unique_ptr<Decoder> decoder = OpenForPass(job, run.renderRate, hasAudio);
+  std::unique_ptr<Decoder> decoder = OpenForPass(run, job, hasAudio);
   if (!decoder) return false;
-  const int srcRate = decoder->GetSampleRate();
-  const int srcChannels = decoder->GetOutputChannels() == 2 ? 2 : 1;
-  if (SkipCoversFile(job, run.settings, *decoder)) {
-    decoder->Close();
-    return false;
-  }
-  const StreamPlan plan =
-      PlanForTarget(run.settings, srcRate, srcChannels, merge.rate, merge.channels);
+  const StreamPlan plan = PlanForTarget(run.settings, decoder->GetSampleRate(),
+                                        PassChannels(*decoder), merge.rate, merge.channels);
   const PassEnd end = MoveBlocks(run, job, *decoder, *merge.encoder, plan, progress);
   decoder->Close();
   if (end == PassEnd::WriteFailed) job.opener.SetFfmpegRetry(0);

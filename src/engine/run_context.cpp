@@ -1,7 +1,7 @@
 #include "engine/run_context.h"
 
 #include "engine/engine_state.h"
-#include "engine/render_rate.h"
+#include "engine/encoder_choice.h"
 
 namespace sondrel {
 

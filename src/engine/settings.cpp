@@ -18,76 +18,64 @@ constexpr size_t kMaxFolderLength = 4095;
 
 constexpr const char* kFirstRun = "FirstRun";
 
-template <typename Record>
-constexpr SettingRow<Record> Number(const char* name, int32_t Record::*member,
-                                    int saveGroup = kSaveOptions) {
-  return {name, SettingKind::Number, saveGroup, member, nullptr};
-}
-
-template <typename Record>
-constexpr SettingRow<Record> Text(const char* name, SettingKind kind, std::string Record::*member,
-                                  int saveGroup = kSaveOptions) {
-  return {name, kind, saveGroup, nullptr, member};
-}
-
 using Options = ConvertSettings;
 
 // In the order they are saved, which is the order of a fresh store file.
 constexpr SettingRow<Options> kOptionRows[] = {
-    Number("OutputFormat", &Options::OutputFormat, kSaveExit),
-    Number("OptStartPageIndex", &Options::OptStartPageIndex, kSaveExit),
-    Text("Folder", SettingKind::Folder, &Options::Folder, kSaveFolder),
-    Number("DestOutputFolderOpt", &Options::DestOutputFolderOpt),
-    Text("DestSpecifiedFolder", SettingKind::Folder, &Options::DestSpecifiedFolder),
-    Number("CreateDirs", &Options::CreateDirs),
-    Number("BrowseOutputFolder", &Options::BrowseOutputFolder),
-    Number("OutputFiles2MyDocuments", &Options::OutputFiles2MyDocuments),
-    Number("TargetExistsOpt", &Options::TargetExistsOpt),
-    Number("MonoType", &Options::MonoType),
-    Number("DoNotLoadHiddenFiles", &Options::DoNotLoadHiddenFiles),
-    Number("EnableDTSForCDA", &Options::EnableDTSForCDA),
-    Number("EnableConvertLength", &Options::EnableConvertLength),
-    Number("EnableSkipLength", &Options::EnableSkipLength),
-    Number("ConvertLength", &Options::ConvertLength),
-    Number("SkipLength", &Options::SkipLength),
-    Number("EnableExtFilter", &Options::EnableExtFilter),
-    Text("FilterExts", SettingKind::Text, &Options::FilterExts),
-    Number("Volume", &Options::Volume),
-    Number("VolumeType", &Options::VolumeType),
-    Number("ID3TagType", &Options::ID3TagType),
-    Number("WMAAutoEncParam", &Options::WMAAutoEncParam),
-    Number("WMABitRate", &Options::WMABitRate),
-    Number("WMASampleRate", &Options::WMASampleRate),
-    Number("WMAChannels", &Options::WMAChannels),
-    {"", SettingKind::FormatValues, kSaveOptions},
-    Number("AMRMode", &Options::AMRMode),
-    Number("AMRWBMode", &Options::AMRWBMode),
-    Number("AMRDTX", &Options::AMRDTX),
-    Number("AMRType", &Options::AMRType),
-    Number("AWBMode", &Options::AWBMode),
-    Number("AWBDTX", &Options::AWBDTX),
+    {"OutputFormat", &Options::OutputFormat, kSaveExit},
+    {"OptStartPageIndex", &Options::OptStartPageIndex, kSaveExit},
+    {"Folder", SettingKind::Folder, &Options::Folder, kSaveFolder},
+    {"DestOutputFolderOpt", &Options::DestOutputFolderOpt},
+    {"DestSpecifiedFolder", SettingKind::Folder, &Options::DestSpecifiedFolder},
+    {"CreateDirs", &Options::CreateDirs},
+    {"BrowseOutputFolder", &Options::BrowseOutputFolder},
+    {"OutputFiles2MyDocuments", &Options::OutputFiles2MyDocuments},
+    {"TargetExistsOpt", &Options::TargetExistsOpt},
+    {"MonoType", &Options::MonoType},
+    {"DoNotLoadHiddenFiles", &Options::DoNotLoadHiddenFiles},
+    {"EnableDTSForCDA", &Options::EnableDTSForCDA},
+    {"EnableConvertLength", &Options::EnableConvertLength},
+    {"EnableSkipLength", &Options::EnableSkipLength},
+    {"ConvertLength", &Options::ConvertLength},
+    {"SkipLength", &Options::SkipLength},
+    {"EnableExtFilter", &Options::EnableExtFilter},
+    {"FilterExts", SettingKind::Text, &Options::FilterExts},
+    {"Volume", &Options::Volume},
+    {"VolumeType", &Options::VolumeType},
+    {"ID3TagType", &Options::ID3TagType},
+    {"WMAAutoEncParam", &Options::WMAAutoEncParam},
+    {"WMABitRate", &Options::WMABitRate},
+    {"WMASampleRate", &Options::WMASampleRate},
+    {"WMAChannels", &Options::WMAChannels},
+    {"", SettingKind::FormatValues, static_cast<std::string Options::*>(nullptr)},
+    {"AMRMode", &Options::AMRMode},
+    {"AMRWBMode", &Options::AMRWBMode},
+    {"AMRDTX", &Options::AMRDTX},
+    {"AMRType", &Options::AMRType},
+    {"AWBMode", &Options::AWBMode},
+    {"AWBDTX", &Options::AWBDTX},
 };
 
 constexpr SettingRow<FormatRow> kFormatValueRows[] = {
-    Number("AutoEncParam", &FormatRow::AutoEncParam), Number("CodecID", &FormatRow::CodecID),
-    Number("SampleRate", &FormatRow::SampleRate),     Number("BitRate", &FormatRow::BitRate),
-    Number("Channels", &FormatRow::Channels),
+    {"AutoEncParam", &FormatRow::AutoEncParam}, {"CodecID", &FormatRow::CodecID},
+    {"SampleRate", &FormatRow::SampleRate},     {"BitRate", &FormatRow::BitRate},
+    {"Channels", &FormatRow::Channels},
 };
 
 using Tag = CustomTagSettings;
 
 constexpr SettingRow<Tag> kCustomTagRows[] = {
-    Text("Title", SettingKind::TagText, &Tag::Title),
-    Text("Artist", SettingKind::TagText, &Tag::Artist),
-    Text("Album", SettingKind::TagText, &Tag::Album),
-    Text("Year", SettingKind::TagText, &Tag::Year),
-    Text("Genre", SettingKind::TagText, &Tag::Genre),
-    Text("Comment", SettingKind::TagText, &Tag::Comment),
-    Text("Composer", SettingKind::TagText, &Tag::Composer),
-    Text("Copyright", SettingKind::TagText, &Tag::Copyright),
-    Number("TitleAsFileName", &Tag::TitleAsFileName),
-    Number("TrackNumType", &Tag::TrackNumType),
-    Number("CustomTrackNum", &Tag::CustomTrackNum),
+    {"Title", SettingKind::TagText, &Tag::Title},
+    {"Artist", SettingKind::TagText, &Tag::Artist},
+    {"Album", SettingKind::TagText, &Tag::Album},
+    {"Year", SettingKind::TagText, &Tag::Year},
+    {"Genre", SettingKind::TagText, &Tag::Genre},
+    {"Comment", SettingKind::TagText, &Tag::Comment},
+    {"Composer", SettingKind::TagText, &Tag::Composer},
+    {"Copyright", SettingKind::TagText, &Tag::Copyright},
+    {"TitleAsFileName", &Tag::TitleAsFileName},
+    {"TrackNumType", &Tag::TrackNumType},
+    {"CustomTrackNum", &Tag::CustomTrackNum},
 };
 
 template <typename Record>

@@ -144,6 +144,12 @@ enum class SettingKind {
 // `text` for the text kinds.
 template <typename Record>
 struct SettingRow {
+  constexpr SettingRow(const char* name, int32_t Record::*number, int saveGroup = kSaveOptions)
+      : name(name), kind(SettingKind::Number), saveGroup(saveGroup), number(number) {}
+  constexpr SettingRow(const char* name, SettingKind kind, std::string Record::*text,
+                       int saveGroup = kSaveOptions)
+      : name(name), kind(kind), saveGroup(saveGroup), text(text) {}
+
   const char* name;
   SettingKind kind;
   int saveGroup;  // kSaveExit, kSaveFolder or kSaveOptions
