@@ -198,9 +198,11 @@ void BuildCatalogue(std::vector<FormatRow>& rows) {
   }
 }
 
-std::string FormatLabel(const FormatRow& row) {
-  return " to " + (row.displayName.empty() ? AsciiUpper(row.extension) : row.displayName);
+std::string FormatName(const FormatRow& row) {
+  return row.displayName.empty() ? AsciiUpper(row.extension) : row.displayName;
 }
+
+std::string FormatLabel(const FormatRow& row) { return " to " + FormatName(row); }
 
 std::string PageTitle(const FormatRow& row) {
   return row.pageTitle.empty() ? AsciiUpper(row.extension) : row.pageTitle;

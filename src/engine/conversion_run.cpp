@@ -15,7 +15,6 @@
 #include "engine/start_checks.h"
 #include "engine/target_naming.h"
 #include "platform/paths.h"
-#include "platform/text.h"
 
 namespace sondrel {
 
@@ -49,16 +48,6 @@ void StartConversion(EngineState& state, const ConvertSettings& settings, const 
     ConvertEach(state, settings, format, items, rows);
   }
 }
-
-namespace {
-
-// The format's name in the progress texts: its display name, or its
-// extension in upper case.
-std::string FormatName(const FormatRow& format) {
-  return format.displayName.empty() ? AsciiUpper(format.extension) : format.displayName;
-}
-
-}  // namespace
 
 void ConvertEach(EngineState& state, const ConvertSettings& settings, const FormatRow* format,
                  const std::vector<FileItem*>& items, const std::vector<int>& rows) {

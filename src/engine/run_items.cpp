@@ -36,11 +36,13 @@ bool ConvertItem(const RunContext& run, ItemJob& job, FileItem& item, int row, i
 
   FileItem copy;
   if (PreprocessItem(run, job, row, progress, copy)) job.source = &copy;
-  // The preprocessed copy is a temporary file, gone when the turn ends.
+  // The preprocessed copy is a temporary file, gone when the turn ends; the
+  // job reads the item again.
   struct CopyRemover {
-    const ItemJob& job;
+    ItemJob& job;
     ~CopyRemover() {
       if (job.source != &job.item) RemoveOutput(job.source->sourcePath, {job.item.sourcePath});
+      job.source = &job.item;
     }
   } remover{job};
 
