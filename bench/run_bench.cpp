@@ -23,10 +23,10 @@
 #include "engine/conversion_run.h"
 #include "engine/engine_state.h"
 #include "engine/file_list.h"
-#include "engine/file_probe.h"
+#include "engine/add_files.h"
+#include "engine/frontend.h"
 #include "engine/settings.h"
 #include "engine/temp_name.h"
-#include "platform/frontend.h"
 
 extern char** environ;
 
@@ -122,7 +122,7 @@ bool BareCopy(EngineState& state, const std::vector<std::string>& sources, const
     int hasAudio = 1;
     state.opener.SetFfmpegRetry(0);
     std::unique_ptr<Decoder> decoder =
-        state.opener.OpenSource(source, kSourceWav, 44100, 1, hasAudio);
+        state.opener.OpenSource(source, kSourceWav, 44100, OpenPurpose::Conversion, hasAudio);
     std::unique_ptr<Encoder> encoder = state.writers.ffmpeg ? state.writers.ffmpeg() : nullptr;
     if (!decoder || !encoder) return false;
     encoder->SetFormat(FfmpegFormatParams{"wav", kCodecPcmS16le});
@@ -187,7 +187,7 @@ int main() {
   const double run = Best(
       kRounds,
       [&] {
-        StartConversion(state, settings, wav, list, false, false);
+        StartConversion(state, settings, wav, list, ItemSelection::All, RunOutput::FilePerItem);
         for (int row = 0; row < list.RowCount(); ++row) {
           if (list.ItemAt(row)->targetPath.empty()) return false;
         }

@@ -3,15 +3,15 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "decode/messages.h"
+#include "decode/user_prompts.h"
 #include "platform/audioengine/bass.h"
 #include "platform/audioengine/bass_midi.h"
 #include "platform/ffmpeg/ffmpeg_handles.h"
-#include "platform/frontend.h"
 #include "platform/paths.h"
 
 namespace sondrel {
 
-const char* const kEngineInitFailedMessage = "Failed to initialize the software (0x0002020).";
 const char* const kSoundfontName = "ct4mgm.sf2";
 const char* const kSystemSoundfontPath = "/usr/share/sounds/sf2/default-GM.sf2";
 
@@ -23,12 +23,12 @@ constexpr const char* kAddons[] = {"bassflac.dll", "basscd.dll",   "basswv.dll",
 
 }  // namespace
 
-int StartAudioEngine(Frontend& frontend) {
+int StartAudioEngine(UserPrompts& prompts) {
   if ((BASS_GetVersion() >> 16) != kEngineVersion) return 0;
   // Nothing is played, so the engine needs no update thread.
   BASS_SetConfig(BASS_CONFIG_UPDATEPERIOD, 0);
   if (!BASS_Init(0, 44100, 0, nullptr, nullptr)) {
-    frontend.ShowMessage(kEngineInitFailedMessage, MessageIcon::Exclamation);
+    prompts.ShowMessage(kEngineInitFailedMessage, MessageIcon::Exclamation);
     return 0;
   }
   // FFmpeg's own diagnostics would clutter the terminal; failures are return values.

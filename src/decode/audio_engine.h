@@ -8,10 +8,8 @@
 
 namespace sondrel {
 
-class Frontend;
+class UserPrompts;
 
-// The error shown when the engine cannot be initialised.
-extern const char* const kEngineInitFailedMessage;
 // The soundfont's file name beside the program and in the data folder.
 extern const char* const kSoundfontName;
 // The system's General MIDI soundfont, the last place looked in.
@@ -20,10 +18,10 @@ extern const char* const kSystemSoundfontPath;
 // Application start-up before the main window exists: checks the engine's
 // version (a wrong one ends start-up silently), configures it without an
 // update thread, initialises it without an output device (on failure shows
-// kEngineInitFailedMessage through `frontend`), enables the add-ons and seeds
+// kEngineInitFailedMessage through `prompts`), enables the add-ons and seeds
 // the random numbers. Nonzero when start-up may go on; 0 when the
 // application must exit.
-int StartAudioEngine(Frontend& frontend);
+int StartAudioEngine(UserPrompts& prompts);
 
 // Enables the add-on decoders by their names in the program's folder, in the
 // fixed order; nothing when the program's folder is unknown. A missing add-on

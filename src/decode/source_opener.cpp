@@ -2,27 +2,26 @@
 
 #include <new>
 
+#include "decode/messages.h"
 #include "decode/source_type.h"
-#include "platform/frontend.h"
-#include "platform/mediaruntime/media_runtime.h"
+#include "decode/user_prompts.h"
 #include "platform/product.h"
 
 namespace sondrel {
 
-const char* const kMediaRuntimeQuestion =
-    "Dear user, WMA file requires Windows Media Format 9 Series Runtime.\n"
-    "Unfortunately, the component isn't available on your computer.\n\n"
-    "Do you want to download and install it now?";
+namespace {
 
-std::string SupportNote() {
-  return std::string("Please send this file to ") + kSupportAddress +
-         " so that a future version can read it";
+std::shared_ptr<const OpenerSetup> SetupOver(ReaderFactories readers) {
+  auto setup = std::make_shared<OpenerSetup>();
+  setup->readers = std::move(readers);
+  return setup;
 }
 
-SourceOpener::SourceOpener(ReaderFactories factories)
-    : m_factories(std::move(factories)),
-      m_loadMediaRuntime(LoadWindowsMediaRuntime),
-      m_isMediaRuntimeLoaded(IsWindowsMediaRuntimeLoaded) {}
+}  // namespace
+
+SourceOpener::SourceOpener(ReaderFactories readers) : m_setup(SetupOver(std::move(readers))) {}
+
+SourceOpener::SourceOpener(std::shared_ptr<const OpenerSetup> setup) : m_setup(std::move(setup)) {}
 
 namespace {
 
@@ -41,15 +40,16 @@ std::unique_ptr<Decoder> Make(const ReaderFactories::Make& make) {
 }  // namespace
 
 bool SourceOpener::EnsureMediaRuntime() {
-  if (m_isMediaRuntimeLoaded && m_isMediaRuntimeLoaded()) return true;
-  if (m_loadMediaRuntime && m_loadMediaRuntime()) {
-    if (m_onMediaRuntimeLoaded) m_onMediaRuntimeLoaded();
+  const OpenerSetup& setup = *m_setup;
+  if (setup.isMediaRuntimeLoaded && setup.isMediaRuntimeLoaded()) return true;
+  if (setup.loadMediaRuntime && setup.loadMediaRuntime()) {
+    if (setup.onMediaRuntimeLoaded) setup.onMediaRuntimeLoaded();
     return true;
   }
-  if (m_frontend && m_frontend->AskYesNo(kMediaRuntimeQuestion)) {
-    m_frontend->OpenDocument(kMediaRuntimeDownloadUrl);
+  if (setup.prompts && setup.prompts->AskYesNo(kMediaRuntimeQuestion)) {
+    setup.prompts->OpenDocument(kMediaRuntimeDownloadUrl);
   }
-  return m_isMediaRuntimeLoaded && m_isMediaRuntimeLoaded();
+  return setup.isMediaRuntimeLoaded && setup.isMediaRuntimeLoaded();
 }
 
 bool SourceOpener::PickTypeReader(int sourceType, ReaderFactories::Make& reader,
@@ -66,25 +66,25 @@ bool SourceOpener::PickTypeReader(int sourceType, ReaderFactories::Make& reader,
     case kSourceAdx:
     case kSourceAac:
     case kSourceMp4:
-      reader = m_factories.bass;
+      reader = m_setup->readers.bass;
       return true;
     case kSourceOgg:
-      reader = m_factories.vorbis;
+      reader = m_setup->readers.vorbis;
       bassFallback = true;
       return true;
     case kSourceAiff:
-      reader = m_factories.aiff;
+      reader = m_setup->readers.aiff;
       bassFallback = true;
       return true;
     case kSourceAu:
-      reader = m_factories.au;
+      reader = m_setup->readers.au;
       return true;
     case kSourceAmr:
-      reader = m_factories.amr;
+      reader = m_setup->readers.amr;
       return true;
     case kSourceWindowsMedia:
       if (!EnsureMediaRuntime()) return false;
-      reader = m_factories.wma;
+      reader = m_setup->readers.wma;
       return true;
     default:
       return false;
@@ -92,8 +92,10 @@ bool SourceOpener::PickTypeReader(int sourceType, ReaderFactories::Make& reader,
 }
 
 std::unique_ptr<Decoder> SourceOpener::OpenSource(const std::string& path, int sourceType,
-                                                  int renderRate, int forConversion,
+                                                  int renderRate, OpenPurpose purpose,
                                                   int& hasAudio) {
+  const ReaderFactories& readers = m_setup->readers;
+  const bool forConversion = purpose == OpenPurpose::Conversion;
   ReaderFactories::Make typeReader;
   bool bassFallback = false;
   if (m_ffmpegRetry == 0 && PickTypeReader(sourceType, typeReader, bassFallback)) {
@@ -105,7 +107,7 @@ std::unique_ptr<Decoder> SourceOpener::OpenSource(const std::string& path, int s
     // A reader that cannot be allocated counts as a failed Open whose
     // HasAudio is unknown; hasAudio keeps the caller's value then.
     if (bassFallback) {
-      if (std::unique_ptr<Decoder> bass = Make(m_factories.bass)) {
+      if (std::unique_ptr<Decoder> bass = Make(readers.bass)) {
         if (bass->Open(path, renderRate)) return bass;
       }
     }
@@ -113,7 +115,7 @@ std::unique_ptr<Decoder> SourceOpener::OpenSource(const std::string& path, int s
 
   m_ffmpegRetry = 0;
   if (std::unique_ptr<Decoder> ffmpeg =
-          Make(forConversion ? m_factories.ffmpeg : m_factories.ffmpegProbe)) {
+          Make(forConversion ? readers.ffmpeg : readers.ffmpegProbe)) {
     if (ffmpeg->Open(path, renderRate)) return ffmpeg;
     hasAudio = ffmpeg->HasAudio();
   }

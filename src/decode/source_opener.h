@@ -2,8 +2,14 @@
 //
 // Readers are made through `ReaderFactories` so that a reader that is not
 // built (or cannot be allocated) simply counts as a failed Open, and so that
-// tests can script the readers. The opener keeps the FFmpeg-retry flag and the
-// failure note that the conversion run reads between attempts.
+// tests can script the readers.
+//
+// What every opener of the program shares (the factories, the Windows Media
+// runtime hooks, where the runtime offer is asked) is one `OpenerSetup`,
+// owned by the engine state. What one opener keeps between the attempts of
+// one item (the FFmpeg-retry flag and the failure note) is its own, so a run
+// that converts several items at once gives each worker an opener of its own
+// over the same setup.
 #pragma once
 
 #include <functional>
@@ -11,10 +17,11 @@
 #include <string>
 
 #include "decode/decoder.h"
+#include "platform/mediaruntime/media_runtime.h"
 
 namespace sondrel {
 
-class Frontend;
+class UserPrompts;
 
 struct ReaderFactories {
   using Make = std::function<std::unique_ptr<Decoder>()>;
@@ -31,54 +38,57 @@ struct ReaderFactories {
 // The factories of every reader built into this program.
 ReaderFactories DefaultReaderFactories();
 
+// What every opener of the program shares. Set up before the openers are
+// used; they only read it.
+struct OpenerSetup {
+  ReaderFactories readers = DefaultReaderFactories();
+  // Loads the Windows Media runtime, and tells whether it is loaded.
+  std::function<int()> loadMediaRuntime = LoadWindowsMediaRuntime;
+  std::function<int()> isMediaRuntimeLoaded = IsWindowsMediaRuntimeLoaded;
+  // Told after an opener loaded the runtime (the owner builds its WMA format
+  // list then); may be empty.
+  std::function<void()> onMediaRuntimeLoaded;
+  // Where the Windows Media runtime offer is asked; null: answered No.
+  UserPrompts* prompts = nullptr;
+};
+
+// What a source is opened for: the file list's probe (the light FFmpeg
+// reader, no note) or a conversion pass (the full FFmpeg reader; a failure
+// leaves the support hint in the note).
+enum class OpenPurpose { Probe, Conversion };
+
 class SourceOpener {
  public:
-  explicit SourceOpener(ReaderFactories factories = DefaultReaderFactories());
+  // An opener with a setup of its own over `readers`.
+  explicit SourceOpener(ReaderFactories readers = DefaultReaderFactories());
+  // An opener over a shared setup (never null).
+  explicit SourceOpener(std::shared_ptr<const OpenerSetup> setup);
 
   // Returns an open reader, or null when none opens the file. `hasAudio`
   // receives HasAudio of each reader that failed, so its last value tells a
-  // file without audio from one that could not be decoded. With
-  // `forConversion` the full FFmpeg reader is used and a failure leaves the
-  // support hint in Note().
+  // file without audio from one that could not be decoded.
   std::unique_ptr<Decoder> OpenSource(const std::string& path, int sourceType, int renderRate,
-                                      int forConversion, int& hasAudio);
+                                      OpenPurpose purpose, int& hasAudio);
 
   // 1 after a type-specific reader was chosen, 0 after an FFmpeg reader;
   // nonzero on entry sends OpenSource straight to the FFmpeg reader.
   int FfmpegRetry() const { return m_ffmpegRetry; }
   void SetFfmpegRetry(int value) { m_ffmpegRetry = value; }
 
+  // Why the last item failed, shown with its failure; empty when unknown.
   const std::string& Note() const { return m_note; }
   void SetNote(std::string note) { m_note = std::move(note); }
 
-  // Questions and the shell for the Windows Media runtime offer; may be null
-  // (then the question is answered No).
-  void SetFrontend(Frontend* frontend) { m_frontend = frontend; }
-  // Loads the Windows Media runtime (default: LoadWindowsMediaRuntime) and is
-  // told when it did, so that the owner can build its WMA format list.
-  void SetMediaRuntimeLoader(std::function<int()> load) { m_loadMediaRuntime = std::move(load); }
-  void SetMediaRuntimeLoaded(std::function<int()> isLoaded) { m_isMediaRuntimeLoaded = std::move(isLoaded); }
-  void SetOnMediaRuntimeLoaded(std::function<void()> onLoaded) { m_onMediaRuntimeLoaded = std::move(onLoaded); }
-
-  ReaderFactories& Factories() { return m_factories; }
+  const OpenerSetup& Setup() const { return *m_setup; }
 
  private:
   // The type-specific reader of step 2, or no factory when the type has none.
   bool PickTypeReader(int sourceType, ReaderFactories::Make& reader, bool& bassFallback);
   bool EnsureMediaRuntime();
 
-  ReaderFactories m_factories;
+  std::shared_ptr<const OpenerSetup> m_setup;
   int m_ffmpegRetry = 0;
   std::string m_note;
-  Frontend* m_frontend = nullptr;
-  std::function<int()> m_loadMediaRuntime;
-  std::function<int()> m_isMediaRuntimeLoaded;
-  std::function<void()> m_onMediaRuntimeLoaded;
 };
-
-// The question asked when WMA needs the Windows Media runtime.
-extern const char* const kMediaRuntimeQuestion;
-// The note left when no reader opens a file for conversion.
-std::string SupportNote();
 
 }  // namespace sondrel

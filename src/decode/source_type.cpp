@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include "platform/paths.h"
+#include "platform/text.h"
+
 namespace sondrel {
 
 namespace {
@@ -32,15 +35,9 @@ constexpr ExtensionType kExtensions[] = {
 }  // namespace
 
 std::string SourceExtension(std::string_view path) {
-  const size_t slash = path.find_last_of('/');
-  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  const std::string name = FileNameOf(path);
   const size_t dot = name.find_last_of('.');
-  if (dot == std::string_view::npos) return {};
-  std::string ext(name.substr(dot));
-  for (char& c : ext) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return ext;
+  return dot == std::string::npos ? std::string() : AsciiLower(std::string_view(name).substr(dot));
 }
 
 int ClassifySource(std::string_view path) {

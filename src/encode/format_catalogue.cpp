@@ -1,8 +1,9 @@
 // The 30 output formats, their 33 codec entries and the value lists.
 #include "encode/format_catalogue.h"
 
-#include <algorithm>
-#include <cctype>
+#include <utility>
+
+#include "platform/text.h"
 
 namespace sondrel {
 
@@ -164,12 +165,6 @@ const std::vector<RowData>& RowTable() {
   return rows;
 }
 
-std::string Upper(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return text;
-}
-
 }  // namespace
 
 std::vector<int> ListValues(const int* list) {
@@ -203,16 +198,18 @@ void BuildCatalogue(std::vector<FormatRow>& rows) {
   }
 }
 
-std::string FormatLabel(const FormatRow& row) {
-  return " to " + (row.displayName.empty() ? Upper(row.extension) : row.displayName);
+std::string FormatName(const FormatRow& row) {
+  return row.displayName.empty() ? AsciiUpper(row.extension) : row.displayName;
 }
 
+std::string FormatLabel(const FormatRow& row) { return " to " + FormatName(row); }
+
 std::string PageTitle(const FormatRow& row) {
-  return row.pageTitle.empty() ? Upper(row.extension) : row.pageTitle;
+  return row.pageTitle.empty() ? AsciiUpper(row.extension) : row.pageTitle;
 }
 
 std::string SettingsPrefix(const FormatRow& row) {
-  return Upper(row.settingsKey.empty() ? row.extension : row.settingsKey);
+  return AsciiUpper(row.settingsKey.empty() ? row.extension : row.settingsKey);
 }
 
 bool HasFormatSettings(const FormatRow& row) {

@@ -146,7 +146,9 @@ struct FormatRow {
 // Appends the 30 rows, in catalogue order, with their default settings.
 void BuildCatalogue(std::vector<FormatRow>& rows);
 
-// " to " followed by the display name, or by the upper-case extension.
+// The display name, or the upper-case extension (the progress texts' name).
+std::string FormatName(const FormatRow& row);
+// " to " followed by FormatName (the format list's entry).
 std::string FormatLabel(const FormatRow& row);
 // The page title, or the upper-case extension.
 std::string PageTitle(const FormatRow& row);

@@ -1,11 +1,11 @@
 #include "encode/wma_format_list.h"
 
 #include <algorithm>
-#include <cctype>
 #include <memory>
 #include <string>
 
 #include "platform/mediaruntime/wm_codec_formats.h"
+#include "platform/text.h"
 
 namespace sondrel {
 
@@ -35,12 +35,6 @@ bool WmaFormatList::Insert(WmaFormatEntry entry) {
 }
 
 namespace {
-
-std::string Upper(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return s;
-}
 
 bool IsWmaSubtype(WmSubtype subtype) {
   return subtype == WmSubtype::kWMAudioV8 || subtype == WmSubtype::kWMAudioV9;
@@ -74,7 +68,7 @@ bool BuildWmaFormatList(WmaFormatList& list, WmCodecInfo* codecInfo) {
         clean = false;
         break;  // on with the next codec
       }
-      if (Upper(description).find("(A/V)") != std::string::npos) continue;
+      if (AsciiUpper(description).find("(A/V)") != std::string::npos) continue;
       if (!config.HasMediaType()) {
         clean = false;
         break;

@@ -5,32 +5,24 @@
 #include <memory>
 
 #include "decode/source_type.h"
-#include "encode/wma_formats.h"
-#include "engine/encoder_parameters.h"
-#include "engine/merge_run.h"
-#include "engine/pass_progress.h"
-#include "engine/render_rate.h"
-#include "engine/run_steps.h"
-#include "engine/target_naming.h"
 #include "decode/wav_info_tags.h"
+#include "engine/encoder_choice.h"
+#include "engine/item_outcome.h"
+#include "engine/item_passes.h"
+#include "engine/merge_run.h"
+#include "engine/messages.h"
+#include "engine/run_items.h"
+#include "engine/start_checks.h"
+#include "engine/target_naming.h"
+#include "platform/paths.h"
 
 namespace sondrel {
 
-const char* const kNoSelectionMessage = "You should select a file at least.";
-const char* const kEmptyListMessage = "There aren't files in list.";
-const char* const kSoundfontQuestion =
-    "Dear user, to decode MIDI file, file \"ct4mgm.sf2\" is required.\n"
-    "Unfortunately, the file isn't available on your computer.\n\n"
-    "Do you want to download the file from our website for free now?\n\n"
-    "Once download completes, please copy the file to folder:\n\"%s\"\n"
-    "And then convert your MIDI file again. Thank you.";
-const char* const kSoundfontMissingStatus = "Failure. Requires file \"ct4mgm.sf2\".";
-
 void StartConversion(EngineState& state, const ConvertSettings& settings, const FormatRow* format,
-                     const FileListView& list, bool selectedOnly, bool merge) {
+                     const FileListView& list, ItemSelection selection, RunOutput output) {
   std::vector<FileItem*> items;
   std::vector<int> rows;
-  if (selectedOnly) {
+  if (selection == ItemSelection::Selected) {
     int row = list.NextSelected(-1);
     if (row < 0) {
       state.frontend.ShowMessage(kNoSelectionMessage, MessageIcon::Information);
@@ -50,7 +42,7 @@ void StartConversion(EngineState& state, const ConvertSettings& settings, const 
       rows.push_back(row);
     }
   }
-  if (merge) {
+  if (output == RunOutput::OneFile) {
     ConvertToOne(state, settings, format, items, rows);
   } else {
     ConvertEach(state, settings, format, items, rows);
@@ -59,39 +51,36 @@ void StartConversion(EngineState& state, const ConvertSettings& settings, const 
 
 void ConvertEach(EngineState& state, const ConvertSettings& settings, const FormatRow* format,
                  const std::vector<FileItem*>& items, const std::vector<int>& rows) {
-  Frontend& frontend = state.frontend;
-  frontend.SetBusy(true);
-  const bool midi = std::any_of(items.begin(), items.end(),
-                                [](const FileItem* i) { return i->sourceType == kSourceMidi; });
-  if (!format || !run::CheckMediaRuntime(state, *format) || !run::CheckSoundfont(state, midi)) {
-    frontend.SetBusy(false);
-    return;
+  ItemsResult result;
+  {
+    BusyScope busy(state.frontend);
+    const bool midi = std::any_of(items.begin(), items.end(),
+                                  [](const FileItem* i) { return i->sourceType == kSourceMidi; });
+    if (!format || !CheckMediaRuntime(state, *format) || !CheckSoundfont(state, midi)) return;
+
+    const RunContext run = MakeRunContext(state, settings, *format);
+    std::unique_ptr<ProgressWindow> progress =
+        OpenRunProgress(state.frontend, static_cast<int>(items.size()));
+    ItemHandler handler;
+    handler.lowerName = FormatName(*format);
+    handler.prepare = [&](FileItem& item, std::string& status) {
+      return PrepareTarget(state, item, *format, settings, status);
+    };
+    handler.convert = [&](const ItemJob& job, ProgressWindow& window, int& hasAudio) {
+      return ConvertFile(run, job, window, hasAudio);
+    };
+    result = RunItems(run, state.opener, items, rows, *progress, handler);
+    progress->RequestClose();
   }
-
-  std::unique_ptr<ProgressWindow> progress =
-      run::OpenRunProgress(state, static_cast<int>(items.size()));
-  run::ItemHandler handler;
-  handler.lowerName = run::FormatName(*format);
-  handler.prepare = [&](FileItem& item, std::string& status) {
-    return PrepareTarget(state, item, *format, settings, status);
-  };
-  handler.convert = [&](FileItem& source, ProgressWindow& window, int& hasAudio) {
-    return ConvertFile(state, settings, source, *format, window, hasAudio);
-  };
-  const run::ItemsResult result =
-      run::RunItems(state, settings, *format, items, rows, *progress, handler);
-
-  progress->RequestClose();
-  frontend.SetBusy(false);
-  if (!result.cancelled) run::BrowseFirstTarget(state, settings, items, result.reached);
+  if (!result.cancelled) BrowseFirstTarget(state.frontend, settings, items, result.reached);
 }
 
 namespace {
 
-// The title of a custom tag taken from the file name: the current item's
-// name without its extension.
-std::string TitleFromFileName(const FileItem* item) {
-  std::string name = FileNameOf(item ? item->sourcePath : std::string());
+// The title of a custom tag taken from the file name: the item's name
+// without its extension.
+std::string TitleFromFileName(const FileItem& item) {
+  std::string name = FileNameOf(item.sourcePath);
   const size_t dot = name.find_last_of('.');
   if (dot != std::string::npos) name.resize(dot);
   return name;
@@ -102,19 +91,19 @@ int TrackNumber(const std::string& text) {
   return static_cast<int>(std::strtol(text.c_str(), nullptr, 10));
 }
 
-void SetFileTags(EngineState& state, const ConvertSettings& settings, const FileItem& source,
-                 const FormatRow& format, Decoder& decoder, Encoder& encoder) {
-  if (!FormatCarriesTags(format.id)) return;
+void SetFileTags(const RunContext& run, const ItemJob& job, Decoder& decoder, Encoder& encoder) {
+  const ConvertSettings& settings = run.settings;
+  if (!FormatCarriesTags(run.format.id)) return;
   if (settings.ID3TagType == kTagCustom) {
     const CustomTagSettings& tag = settings.customTag;
-    const std::string title =
-        tag.TitleAsFileName ? TitleFromFileName(state.currentItem) : tag.Title;
+    const std::string title = tag.TitleAsFileName ? TitleFromFileName(job.item) : tag.Title;
     int track = 0;
-    if (tag.TrackNumType == kTrackSequence) track = state.sequenceNumber;
+    if (tag.TrackNumType == kTrackSequence) track = job.position;
     if (tag.TrackNumType == kTrackCustom) track = tag.CustomTrackNum;
     encoder.SetTags(title, tag.Artist, tag.Album, tag.Genre, tag.Year, tag.Comment, tag.Composer,
                     tag.Copyright, track);
   } else if (settings.ID3TagType == kTagTransfer) {
+    const FileItem& source = *job.source;
     TagInfo tags;
     bool found = decoder.GetTags(tags) != 0;
     if (!found && source.sourceType == kSourceWav) {
@@ -128,132 +117,51 @@ void SetFileTags(EngineState& state, const ConvertSettings& settings, const File
   }
 }
 
-// Creates and configures the writer of the format's family for a source of
-// (srcRate, srcChannels). Null when no codec entry or Windows Media format
-// fits, or when the family's writer is not built in.
-std::unique_ptr<Encoder> MakeFileEncoder(EngineState& state, const ConvertSettings& settings,
-                                         const FormatRow& format, int renderRate, int srcRate,
-                                         int srcChannels, run::StreamPlan& plan) {
-  std::unique_ptr<Encoder> encoder;
-  switch (WriterFamilyOf(format.id)) {
-    case WriterFamily::Amr: {
-      AmrFormatParams params;
-      if (format.id == kFormatAmr) {
-        params = {settings.AMRType == kAmrNarrowBand ? 1 : 0, settings.AMRDTX, settings.AMRMode,
-                  settings.AMRWBMode};
-      } else {
-        params = {0, settings.AWBDTX, settings.AMRMode, settings.AWBMode};
-      }
-      plan = run::PlanForTarget(settings, srcRate, srcChannels, renderRate, 1);
-      if (state.writers.amr) encoder = state.writers.amr();
-      if (encoder) encoder->SetFormat(params);
-      return encoder;
-    }
-    case WriterFamily::Wma: {
-      int rate = 0, bitRate = 0, channels = 0;
-      bool pick = false;
-      if (settings.WMAAutoEncParam) {
-        const WmaParameters p = ChooseWmaParameters(srcRate, srcChannels);
-        rate = p.sampleRate;
-        bitRate = p.bitRate;
-        channels = srcChannels;
-      } else {
-        rate = settings.WMASampleRate;
-        bitRate = settings.WMABitRate;
-        channels = settings.WMAChannels;
-        pick = settings.WMAChannels < srcChannels && settings.MonoType > 0;
-      }
-      const WmaFormatEntry* entry = state.wmaFormats->Choose(rate, bitRate, channels);
-      if (!entry) return nullptr;
-      // The writer is fed at the source's own rate; it converts itself.
-      plan.srcRate = plan.targetRate = srcRate;
-      plan.channels.resample = false;
-      plan.channels.pickOneChannel = pick;
-      plan.channels.monoType = settings.MonoType;
-      plan.channels.sourceChannels = srcChannels;
-      plan.channels.targetChannels = channels;
-      const int fed = pick ? 1 : srcChannels;
-      if (state.writers.wma) encoder = state.writers.wma();
-      if (encoder) {
-        encoder->SetSampleRate(srcRate);
-        encoder->SetChannels(fed < channels ? 2 : fed);
-        encoder->SetBitRate(state.wmaFormats->BitRateOf(entry));
-        encoder->SetFormat(entry);
-      }
-      return encoder;
-    }
-    case WriterFamily::Ffmpeg:
-    default: {
-      const CodecEntry* entry = FindCodecEntry(format, format.CodecID);
-      if (!entry) return nullptr;
-      const run::FfmpegParameters p =
-          run::ChooseFfmpegParameters(format, *entry, settings, srcRate, srcChannels);
-      plan = p.plan;
-      if (state.writers.ffmpeg) encoder = state.writers.ffmpeg();
-      if (encoder) {
-        encoder->SetFormat(FfmpegFormatParams{format.muxerName, format.CodecID});
-        encoder->SetSampleRate(p.plan.targetRate);
-        encoder->SetChannels(p.encoderChannels);
-        encoder->SetBitRate(p.bitRate);
-      }
-      return encoder;
-    }
-  }
-}
-
 }  // namespace
 
-bool ConvertFile(EngineState& state, const ConvertSettings& settings, FileItem& source,
-                 const FormatRow& format, ProgressWindow& progress, int& hasAudio) {
-  const int renderRate = RenderRate(format, settings);
-  std::unique_ptr<Decoder> decoder = run::OpenForPass(state, source, renderRate, hasAudio);
+bool ConvertFile(const RunContext& run, const ItemJob& job, ProgressWindow& progress,
+                 int& hasAudio) {
+  std::unique_ptr<Decoder> decoder = OpenForPass(run, job, hasAudio);
   if (!decoder) return false;
   const int srcRate = decoder->GetSampleRate();
-  const int srcChannels = decoder->GetOutputChannels() == 2 ? 2 : 1;
-  if (run::SkipCoversFile(state, settings, *decoder)) {
-    decoder->Close();
-    return false;
-  }
+  const int srcChannels = PassChannels(*decoder);
 
   // Never delete the item's own source, nor the preprocessed copy it reads.
-  const std::vector<std::string> sources = {
-      source.sourcePath, state.currentItem ? state.currentItem->sourcePath : std::string()};
-  const std::string target = source.targetPath;
+  const std::vector<std::string> sources = {job.source->sourcePath, job.item.sourcePath};
+  const std::string target = job.source->targetPath;
 
-  run::StreamPlan plan;
-  std::unique_ptr<Encoder> encoder =
-      MakeFileEncoder(state, settings, format, renderRate, srcRate, srcChannels, plan);
+  EncoderChoice choice = ChooseEncoder(run, srcRate, srcChannels);
+  const StreamPlan plan = FeedPlan(run, choice, srcRate, srcChannels);
+  std::unique_ptr<Encoder>& encoder = choice.encoder;
   if (!encoder) {
     decoder->Close();
-    run::RemoveOutput(target, sources);
-    state.opener.SetFfmpegRetry(0);
+    RemoveOutput(target, sources);
+    job.opener.SetFfmpegRetry(0);
     return false;
   }
-  SetFileTags(state, settings, source, format, *decoder, *encoder);
+  SetFileTags(run, job, *decoder, *encoder);
   encoder->SetOutputPath(target);
   if (!encoder->Open()) {
     decoder->Close();
     encoder.reset();
-    run::RemoveOutput(target, sources);
-    state.opener.SetFfmpegRetry(0);
+    RemoveOutput(target, sources);
+    job.opener.SetFfmpegRetry(0);
     return false;
   }
 
-  const float gain = run::ChooseGain(state, settings);
-  const run::PassEnd end =
-      run::MoveBlocks(state, settings, *decoder, *encoder, plan, gain, source.sourceType, progress);
+  const PassEnd end = MoveBlocks(run, job, *decoder, *encoder, plan, progress);
   decoder->Close();
   encoder->Close();
   encoder.reset();
 
-  bool result = end == run::PassEnd::Done;
+  bool result = end == PassEnd::Done;
   // A write failure is the target's fault, not the reader's: no retry.
-  if (end == run::PassEnd::WriteFailed) state.opener.SetFfmpegRetry(0);
+  if (end == PassEnd::WriteFailed) job.opener.SetFfmpegRetry(0);
   if (result) {
     uint64_t size = 0;
     if (!GetFileSizeOf(target, size) || size == 0) result = false;
   }
-  if (!result) run::RemoveOutput(target, sources);
+  if (!result) RemoveOutput(target, sources);
   return result;
 }
 

@@ -7,30 +7,26 @@
 // columns; message boxes are used only for the start checks and questions.
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include "encode/format_catalogue.h"
 #include "engine/engine_state.h"
 #include "engine/file_list.h"
+#include "engine/run_context.h"
 #include "engine/settings.h"
-#include "platform/frontend.h"
 
 namespace sondrel {
 
-// Texts of the start checks.
-extern const char* const kNoSelectionMessage;
-extern const char* const kEmptyListMessage;
-// The soundfont question; "%s" is the program's folder.
-extern const char* const kSoundfontQuestion;
-// The Output text of a MIDI item while no soundfont is installed.
-extern const char* const kSoundfontMissingStatus;
+// Which rows a convert command takes.
+enum class ItemSelection { All, Selected };
+// Where a convert command writes: a file per item, or all items into one.
+enum class RunOutput { FilePerItem, OneFile };
 
 // The entry of the four convert commands: collects all rows, or the selected
 // rows in list order, and hands them to ConvertEach or ConvertToOne. `format`
 // is the selected output format (null: none selected, nothing happens).
 void StartConversion(EngineState& state, const ConvertSettings& settings, const FormatRow* format,
-                     const FileListView& list, bool selectedOnly, bool merge);
+                     const FileListView& list, ItemSelection selection, RunOutput output);
 
 // Converts each item to a file of its own; `rows[i]` is the list row of
 // `items[i]`. Results are shown per row; converted items keep their
@@ -38,10 +34,11 @@ void StartConversion(EngineState& state, const ConvertSettings& settings, const 
 void ConvertEach(EngineState& state, const ConvertSettings& settings, const FormatRow* format,
                  const std::vector<FileItem*>& items, const std::vector<int>& rows);
 
-// Converts one item, or its preprocessed copy, into its `targetPath`. On
-// false nothing is left at the target; `hasAudio` is 0 when the failure
-// means that the file holds no audio, and the opener's note may explain it.
-bool ConvertFile(EngineState& state, const ConvertSettings& settings, FileItem& source,
-                 const FormatRow& format, ProgressWindow& progress, int& hasAudio);
+// Converts the job's source (the item or its preprocessed copy) into its
+// `targetPath`. On false nothing is left at the target; `hasAudio` is 0 when
+// the failure means that the file holds no audio, and the job's note may
+// explain it.
+bool ConvertFile(const RunContext& run, const ItemJob& job, ProgressWindow& progress,
+                 int& hasAudio);
 
 }  // namespace sondrel

@@ -1,5 +1,10 @@
-// What the runs and the source opener keep between files, owned by the main
+// What lives from run to run: one object per program, owned by the main
 // window (or the command-line front end) and reached by the engine only.
+//
+// Everything here is set up between runs. While a run goes on the engine
+// only reads it, except `opener`, which the run's items use one after the
+// other, and the WMA format list, which the start checks build. What one
+// run or one item needs travels as values (engine/run_context.h).
 #pragma once
 
 #include <functional>
@@ -9,35 +14,27 @@
 #include "decode/source_opener.h"
 #include "encode/wma_formats.h"
 #include "encode/writer_factories.h"
-#include "engine/file_item.h"
-#include "platform/mediaruntime/media_runtime.h"
+#include "engine/frontend.h"
 #include "platform/paths.h"
 
 namespace sondrel {
 
-class Frontend;
-
 struct EngineState {
-  explicit EngineState(Frontend& frontend, ReaderFactories factories = DefaultReaderFactories())
-      : frontend(frontend), opener(std::move(factories)) {
-    opener.SetFrontend(&frontend);
-    opener.SetOnMediaRuntimeLoaded([this] { wmaFormats->Build(); });
-  }
+  // Asks the opener's questions through `frontend` and builds the WMA format
+  // list when an opener loads the Windows Media runtime.
+  explicit EngineState(Frontend& frontend, ReaderFactories readers = DefaultReaderFactories());
   EngineState(const EngineState&) = delete;
   EngineState& operator=(const EngineState&) = delete;
 
   Frontend& frontend;
-  // Holds the FFmpeg-retry flag and the failure note (`note`).
+  // Shared by every opener: the reader factories and the Windows Media
+  // runtime hooks, which the runs' start checks use too.
+  std::shared_ptr<OpenerSetup> openerSetup;
+  // The opener of adding files and of the runs: the FFmpeg-retry flag and
+  // the failure note (`note`).
   SourceOpener opener;
   // Nonzero once a default MIDI soundfont is installed; stays for the process.
   int soundFont = 0;
-  float normalizeGain = -1.0f;  // -1: none
-  float appliedGain = 1.0f;     // 1.0: unchanged
-  int mergeRate = 0;
-  int mergeChannels = 0;
-  int sequenceNumber = 0;       // 1-based position in the run
-  const FileItem* currentItem = nullptr;
-
   // The writers a run creates, by family.
   WriterFactories writers = DefaultWriterFactories();
   // The Windows Media audio formats; built once the runtime has loaded.
@@ -45,9 +42,6 @@ struct EngineState {
   // Installs the default MIDI soundfont and returns the new `soundFont`
   // value (0: none found). Empty until the audio engine offers it.
   std::function<int()> loadDefaultSoundfont;
-  // The Windows Media runtime, as the run's start checks it.
-  std::function<int()> loadMediaRuntime = LoadWindowsMediaRuntime;
-  std::function<int()> isMediaRuntimeLoaded = IsWindowsMediaRuntimeLoaded;
   // The documents folder that target naming falls back to (created when
   // missing; empty when there is none). Tests put a folder of their own here.
   std::function<std::string()> documentsFolder = DocumentsFolder;

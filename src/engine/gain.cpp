@@ -7,7 +7,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "engine/engine_state.h"
+#include "engine/settings.h"
 
 namespace sondrel {
 
@@ -78,8 +78,12 @@ float NormalizeGainFor(int lowest, int highest) {
   return static_cast<float>(std::min(up, down));
 }
 
-void ComputeNormalizeGain(EngineState& state, int lowest, int highest) {
-  state.normalizeGain = NormalizeGainFor(lowest, highest);
+float ChooseGain(const ConvertSettings& settings, float normalizeGain) {
+  if (settings.VolumeType == kVolumeNormalize) return normalizeGain > 0 ? normalizeGain : 0.0f;
+  if (settings.VolumeType == kVolumeManual && settings.Volume != 100) {
+    return static_cast<float>(settings.Volume * 0.01);
+  }
+  return 0.0f;
 }
 
 }  // namespace sondrel

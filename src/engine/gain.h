@@ -6,7 +6,7 @@
 
 namespace sondrel {
 
-struct EngineState;
+struct ConvertSettings;
 
 // Scales `n` samples of `left` and, when `channels` is 2, of `right` by
 // `gain`: each becomes s × gain truncated toward zero and clipped to
@@ -19,8 +19,9 @@ void ApplyGain(int16_t* left, int16_t* right, int n, int channels, float gain);
 // scale, a silent file, or one without negative or without positive samples.
 float NormalizeGainFor(int lowest, int highest);
 
-// Sets `state.normalizeGain` from the peaks of the normalising pass (-1 when
-// there is nothing to normalise).
-void ComputeNormalizeGain(EngineState& state, int lowest, int highest);
+// The gain of one item: under VolumeType normalise its `normalizeGain` when
+// that is above 0, under manual Volume / 100 unless Volume is 100; 0 (no gain
+// step) otherwise. The Volume column shows a gain of 0 as 1 (100.00%).
+float ChooseGain(const ConvertSettings& settings, float normalizeGain);
 
 }  // namespace sondrel

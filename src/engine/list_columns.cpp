@@ -4,11 +4,6 @@
 
 namespace sondrel {
 
-std::string FileNamePart(std::string_view path) {
-  const size_t slash = path.find_last_of('/');
-  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
 std::string DurationText(int seconds) {
   if (seconds == 0) return {};
   char text[48];

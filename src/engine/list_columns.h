@@ -2,12 +2,9 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 namespace sondrel {
 
-// The file-name part of a path: the text after the last separator.
-std::string FileNamePart(std::string_view path);
 // "" for 0, "%d:%02d:%02d" from one hour on, else "%02d:%02d".
 std::string DurationText(int seconds);
 // "" for 0, else "%d kbps".

@@ -2,15 +2,14 @@
 // written by one encoder that stays open for the whole run.
 #pragma once
 
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "encode/encoder.h"
 #include "encode/format_catalogue.h"
+#include "engine/encoder_choice.h"
 #include "engine/engine_state.h"
+#include "engine/run_context.h"
 #include "engine/settings.h"
-#include "platform/frontend.h"
 
 namespace sondrel {
 
@@ -25,16 +24,16 @@ void ConvertToOne(EngineState& state, const ConvertSettings& settings, const For
                   const std::vector<FileItem*>& items, const std::vector<int>& rows);
 
 // Creates, configures and opens the one encoder for `path`, fitting its
-// parameters to the highest probed rate and channel count; sets the state's
-// `mergeRate` and `mergeChannels`. Null (and no file left at `path`) when no
-// codec or Windows Media format fits or the encoder does not open.
-std::unique_ptr<Encoder> OpenMergeEncoder(EngineState& state, const ConvertSettings& settings,
-                                          const FormatRow& format, const std::string& path,
-                                          int maxRate, int maxChannels);
+// parameters to the highest probed rate and channel count; the result tells
+// the rate and channels every item is fed at. A null encoder (and no file
+// left at `path`) when no codec or Windows Media format fits or the encoder
+// does not open.
+EncoderChoice OpenMergeEncoder(const RunContext& run, const std::string& path, int maxRate,
+                               int maxChannels);
 
-// Decodes one item into the open merge encoder at `mergeRate` and
-// `mergeChannels`. What it wrote stays in the output, also on failure.
-bool AppendFile(EngineState& state, const ConvertSettings& settings, FileItem& source,
-                Encoder& encoder, const FormatRow& format, ProgressWindow& progress, int& hasAudio);
+// Decodes the job's source into the open merge encoder at the rate and
+// channels of `merge`. What it wrote stays in the output, also on failure.
+bool AppendFile(const RunContext& run, const ItemJob& job, const EncoderChoice& merge,
+                ProgressWindow& progress, int& hasAudio);
 
 }  // namespace sondrel

@@ -4,11 +4,6 @@
 
 namespace sondrel {
 
-std::string FileNameOf(std::string_view path) {
-  const size_t slash = path.find_last_of('/');
-  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
 PassProgress::PassProgress(ProgressWindow& window, std::string verb, std::string fileName,
                            int64_t total)
     : m_window(window), m_verb(std::move(verb)), m_fileName(std::move(fileName)) {

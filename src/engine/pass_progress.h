@@ -7,14 +7,10 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
-#include "platform/frontend.h"
+#include "engine/frontend.h"
 
 namespace sondrel {
-
-// The text after the last separator of a path.
-std::string FileNameOf(std::string_view path);
 
 class PassProgress {
  public:

@@ -6,9 +6,10 @@
 #include <vector>
 
 #include "encode/raw_pcm_writer.h"
+#include "engine/messages.h"
 #include "engine/pass_progress.h"
-#include "engine/target_naming.h"
 #include "engine/temp_name.h"
+#include "platform/paths.h"
 
 namespace sondrel {
 
@@ -18,17 +19,17 @@ constexpr int kDtsRenderRate = 44100;
 
 // Converts the whole source into the open writer. False on Cancel, when
 // nothing was read, or when a write failed.
-bool CopySamples(EngineState& state, Decoder& decoder, Encoder& writer, ProgressWindow& progress,
+bool CopySamples(Frontend& frontend, Decoder& decoder, Encoder& writer, ProgressWindow& progress,
                  const std::string& name) {
   const bool stereo = decoder.GetOutputChannels() == 2;
   std::vector<int16_t> left(kBlockFrames), right(stereo ? kBlockFrames : 0);
   int16_t* r = stereo ? right.data() : nullptr;
-  PassProgress bar(progress, "Preprocessing", FileNameOf(name), decoder.GetLength());
+  PassProgress bar(progress, kPreprocessingVerb, FileNameOf(name), decoder.GetLength());
   int n = decoder.Read(left.data(), r);
   if (n <= 0) return false;
   while (n > 0) {
     bar.Update(decoder.GetPosition());
-    state.frontend.PumpMessages();
+    frontend.PumpMessages();
     if (progress.CancelRequested()) return false;
     // A short write would hand a cut stream to the decoder as if whole.
     if (!writer.Write(left.data(), r, std::min(n, kBlockFrames))) return false;
@@ -40,10 +41,12 @@ bool CopySamples(EngineState& state, Decoder& decoder, Encoder& writer, Progress
 
 }  // namespace
 
-bool PreprocessDts(EngineState& state, FileItem& copy, ProgressWindow& progress, int& hasAudio) {
-  copy.targetPath.clear();
-  std::unique_ptr<Decoder> decoder =
-      state.opener.OpenSource(copy.sourcePath, copy.sourceType, kDtsRenderRate, 1, hasAudio);
+bool PreprocessDts(Frontend& frontend, const ItemJob& job, ProgressWindow& progress, int& hasAudio,
+                   std::string& tempPath) {
+  tempPath.clear();
+  const FileItem& source = *job.source;
+  std::unique_ptr<Decoder> decoder = job.opener.OpenSource(
+      source.sourcePath, source.sourceType, kDtsRenderRate, OpenPurpose::Conversion, hasAudio);
   if (!decoder) return false;
   if (decoder->GetSampleRate() <= 0) {
     decoder->Close();
@@ -54,29 +57,26 @@ bool PreprocessDts(EngineState& state, FileItem& copy, ProgressWindow& progress,
   std::string temp;
   bool result = false;
   if (MakeTempName("", "", ".dts", temp)) {
-    copy.targetPath = temp;
     RawPcmWriter writer;
     writer.SetChannels(decoder->GetOutputChannels());
     writer.SetOutputPath(temp);
     if (writer.Open()) {
-      const std::string& name = state.currentItem ? state.currentItem->sourcePath : copy.sourcePath;
-      result = CopySamples(state, *decoder, writer, progress, name);
+      result = CopySamples(frontend, *decoder, writer, progress, job.item.sourcePath);
     }
     writer.Close();
   }
   decoder->Close();
   decoder.reset();
 
+  uint64_t size = 0;
+  if (result && (!GetFileSizeOf(temp, size) || size == 0)) result = false;
   std::error_code ec;
-  if (result) {
-    const auto size = std::filesystem::file_size(temp, ec);
-    if (ec || size == 0) result = false;
-  }
   if (!result) {
-    if (!temp.empty() && !IsSameFile(temp, copy.sourcePath)) std::filesystem::remove(temp, ec);
-    copy.targetPath.clear();
+    if (!temp.empty() && !IsSameFile(temp, source.sourcePath)) std::filesystem::remove(temp, ec);
+    return false;
   }
-  return result;
+  tempPath = temp;
+  return true;
 }
 
 }  // namespace sondrel

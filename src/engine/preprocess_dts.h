@@ -3,18 +3,21 @@
 // which the conversion then reads as a DTS stream.
 #pragma once
 
-#include "engine/engine_state.h"
-#include "platform/frontend.h"
+#include <string>
+
+#include "engine/frontend.h"
+#include "engine/run_context.h"
 
 namespace sondrel {
 
-// Decodes `copy` at 44100 Hz into a new temporary file made exclusively in
-// the system's temporary folder. True: the file exists, is not empty, and
-// its path is in `copy.targetPath`. False (no audio, nothing read, a failed
-// write, Cancel): the temporary file is gone and `copy.targetPath` is empty.
-// Shows "[n%] Preprocessing <name>..." with the current item's file name and
+// Decodes the job's source at 44100 Hz into a new temporary file made
+// exclusively in the system's temporary folder. True: the file exists, is not
+// empty, and its path is in `tempPath`. False (no audio, nothing read, a
+// failed write, Cancel): the temporary file is gone and `tempPath` is empty.
+// Shows "[n%] Preprocessing <name>..." with the job's item's file name and
 // pumps messages every block. A reader that reports a sample rate of 0 or
 // less sets `hasAudio` to 0.
-bool PreprocessDts(EngineState& state, FileItem& copy, ProgressWindow& progress, int& hasAudio);
+bool PreprocessDts(Frontend& frontend, const ItemJob& job, ProgressWindow& progress, int& hasAudio,
+                   std::string& tempPath);
 
 }  // namespace sondrel

@@ -4,8 +4,9 @@
 #include <vector>
 
 #include "decode/source_type.h"
+#include "engine/messages.h"
 #include "engine/pass_progress.h"
-#include "engine/render_rate.h"
+#include "platform/paths.h"
 
 namespace sondrel {
 
@@ -23,12 +24,13 @@ void Peaks(const int16_t* plane, int n, int& lowest, int& highest) {
 
 }  // namespace
 
-bool ScanPeaks(EngineState& state, const FileItem& source, int renderRate, ProgressWindow& progress,
+bool ScanPeaks(Frontend& frontend, const ItemJob& job, int renderRate, ProgressWindow& progress,
                int& hasAudio, int& lowest, int& highest) {
   lowest = 0;
   highest = 0;
-  std::unique_ptr<Decoder> decoder =
-      state.opener.OpenSource(source.sourcePath, source.sourceType, renderRate, 1, hasAudio);
+  const FileItem& source = *job.source;
+  std::unique_ptr<Decoder> decoder = job.opener.OpenSource(
+      source.sourcePath, source.sourceType, renderRate, OpenPurpose::Conversion, hasAudio);
   if (!decoder) return false;
   struct Closer {
     Decoder& d;
@@ -42,8 +44,8 @@ bool ScanPeaks(EngineState& state, const FileItem& source, int renderRate, Progr
   const bool stereo = decoder->GetOutputChannels() == 2;
   std::vector<int16_t> left(kBlockFrames), right(stereo ? kBlockFrames : 0);
   int16_t* r = stereo ? right.data() : nullptr;
-  const std::string& name = state.currentItem ? state.currentItem->sourcePath : source.sourcePath;
-  PassProgress bar(progress, "Normalizing", FileNameOf(name), decoder->GetLength());
+  PassProgress bar(progress, kNormalizingVerb, FileNameOf(job.item.sourcePath),
+                   decoder->GetLength());
   const int64_t total = std::max<int64_t>(1, decoder->GetLength());
   const bool stopAtLength = source.sourceType == kSourceModule || source.sourceType == kSourceMidi;
 
@@ -55,7 +57,7 @@ bool ScanPeaks(EngineState& state, const FileItem& source, int renderRate, Progr
     if (r) Peaks(r, n, lowest, highest);
     if (blocks % 3 == 0) {
       bar.Update(decoder->GetPosition());
-      state.frontend.PumpMessages();
+      frontend.PumpMessages();
       if (progress.CancelRequested()) return false;
     }
     if (stopAtLength && decoder->GetPosition() >= total) break;
@@ -63,13 +65,6 @@ bool ScanPeaks(EngineState& state, const FileItem& source, int renderRate, Progr
   }
   bar.Finish();
   return true;
-}
-
-bool ScanPeaks(EngineState& state, const FileItem& source, const FormatRow& format,
-               const ConvertSettings& settings, ProgressWindow& progress, int& hasAudio,
-               int& lowest, int& highest) {
-  return ScanPeaks(state, source, RenderRate(format, settings), progress, hasAudio, lowest,
-                   highest);
 }
 
 }  // namespace sondrel

@@ -2,12 +2,12 @@
 // settings store.
 #include "engine/settings.h"
 
-#include <algorithm>
-#include <cctype>
+#include <string_view>
 
-#include "platform/frontend.h"
+#include "engine/frontend.h"
 #include "platform/paths.h"
 #include "platform/settings_store.h"
+#include "platform/text.h"
 
 namespace sondrel {
 namespace {
@@ -18,70 +18,142 @@ constexpr size_t kMaxFolderLength = 4095;
 
 constexpr const char* kFirstRun = "FirstRun";
 
-// The names of a row's five stored values follow its settings prefix.
-constexpr const char* kAutoEncParam = "AutoEncParam";
-constexpr const char* kCodecID = "CodecID";
-constexpr const char* kSampleRate = "SampleRate";
-constexpr const char* kBitRate = "BitRate";
-constexpr const char* kChannels = "Channels";
+using Options = ConvertSettings;
 
-class Reader {
- public:
-  Reader(const SettingsStore& store, const char* group) : m_store(store), m_group(group) {}
-  // A missing or unreadable number leaves the member as it was.
-  void Number(const std::string& name, int32_t& value) const {
-    m_store.ReadNumber(m_group, name, value);
-  }
-  void Folder(const char* name, std::string& value) const {
-    std::string text;
-    if (m_store.ReadText(m_group, name, text) && text.size() <= kMaxFolderLength) value = text;
-  }
-  // A text read whole; a missing or empty value leaves it as it was.
-  void LongText(const char* name, std::string& value) const {
-    std::string text;
-    if (m_store.ReadText(m_group, name, text) && !text.empty()) value = text;
-  }
-  // A tag text: missing or empty reads as empty.
-  void TagText(const char* name, std::string& value) const {
-    std::string text;
-    value = m_store.ReadText(m_group, name, text) ? text : std::string();
-  }
-
- private:
-  const SettingsStore& m_store;
-  std::string m_group;
+// In the order they are saved, which is the order of a fresh store file.
+constexpr SettingRow<Options> kOptionRows[] = {
+    {"OutputFormat", &Options::OutputFormat, kSaveExit},
+    {"OptStartPageIndex", &Options::OptStartPageIndex, kSaveExit},
+    {"Folder", SettingKind::Folder, &Options::Folder, kSaveFolder},
+    {"DestOutputFolderOpt", &Options::DestOutputFolderOpt},
+    {"DestSpecifiedFolder", SettingKind::Folder, &Options::DestSpecifiedFolder},
+    {"CreateDirs", &Options::CreateDirs},
+    {"BrowseOutputFolder", &Options::BrowseOutputFolder},
+    {"OutputFiles2MyDocuments", &Options::OutputFiles2MyDocuments},
+    {"TargetExistsOpt", &Options::TargetExistsOpt},
+    {"MonoType", &Options::MonoType},
+    {"DoNotLoadHiddenFiles", &Options::DoNotLoadHiddenFiles},
+    {"EnableDTSForCDA", &Options::EnableDTSForCDA},
+    {"EnableConvertLength", &Options::EnableConvertLength},
+    {"EnableSkipLength", &Options::EnableSkipLength},
+    {"ConvertLength", &Options::ConvertLength},
+    {"SkipLength", &Options::SkipLength},
+    {"EnableExtFilter", &Options::EnableExtFilter},
+    {"FilterExts", SettingKind::Text, &Options::FilterExts},
+    {"Volume", &Options::Volume},
+    {"VolumeType", &Options::VolumeType},
+    {"ID3TagType", &Options::ID3TagType},
+    {"WMAAutoEncParam", &Options::WMAAutoEncParam},
+    {"WMABitRate", &Options::WMABitRate},
+    {"WMASampleRate", &Options::WMASampleRate},
+    {"WMAChannels", &Options::WMAChannels},
+    {"", SettingKind::FormatValues, static_cast<std::string Options::*>(nullptr)},
+    {"AMRMode", &Options::AMRMode},
+    {"AMRWBMode", &Options::AMRWBMode},
+    {"AMRDTX", &Options::AMRDTX},
+    {"AMRType", &Options::AMRType},
+    {"AWBMode", &Options::AWBMode},
+    {"AWBDTX", &Options::AWBDTX},
 };
 
-class Writer {
- public:
-  Writer(SettingsStore& store, const char* group) : m_store(store), m_group(group) {}
-  void Number(const std::string& name, int32_t value) { m_store.WriteNumber(m_group, name, value); }
-  void Text(const char* name, const std::string& value) { m_store.WriteText(m_group, name, value); }
-
- private:
-  SettingsStore& m_store;
-  std::string m_group;
+constexpr SettingRow<FormatRow> kFormatValueRows[] = {
+    {"AutoEncParam", &FormatRow::AutoEncParam}, {"CodecID", &FormatRow::CodecID},
+    {"SampleRate", &FormatRow::SampleRate},     {"BitRate", &FormatRow::BitRate},
+    {"Channels", &FormatRow::Channels},
 };
 
-void LoadFormatValues(const Reader& read, FormatRow& row) {
-  const std::string prefix = SettingsPrefix(row);
-  read.Number(prefix + kAutoEncParam, row.AutoEncParam);
-  read.Number(prefix + kCodecID, row.CodecID);
-  read.Number(prefix + kSampleRate, row.SampleRate);
-  read.Number(prefix + kBitRate, row.BitRate);
-  read.Number(prefix + kChannels, row.Channels);
+using Tag = CustomTagSettings;
+
+constexpr SettingRow<Tag> kCustomTagRows[] = {
+    {"Title", SettingKind::TagText, &Tag::Title},
+    {"Artist", SettingKind::TagText, &Tag::Artist},
+    {"Album", SettingKind::TagText, &Tag::Album},
+    {"Year", SettingKind::TagText, &Tag::Year},
+    {"Genre", SettingKind::TagText, &Tag::Genre},
+    {"Comment", SettingKind::TagText, &Tag::Comment},
+    {"Composer", SettingKind::TagText, &Tag::Composer},
+    {"Copyright", SettingKind::TagText, &Tag::Copyright},
+    {"TitleAsFileName", &Tag::TitleAsFileName},
+    {"TrackNumType", &Tag::TrackNumType},
+    {"CustomTrackNum", &Tag::CustomTrackNum},
+};
+
+template <typename Record>
+void ReadRow(const SettingsStore& store, const std::string& group, const std::string& name,
+             const SettingRow<Record>& row, Record& record) {
+  std::string text;
+  switch (row.kind) {
+    case SettingKind::Number:
+      store.ReadNumber(group, name, record.*row.number);
+      return;
+    case SettingKind::Folder:
+      if (store.ReadText(group, name, text) && text.size() <= kMaxFolderLength)
+        record.*row.text = text;
+      return;
+    case SettingKind::Text:
+      if (store.ReadText(group, name, text) && !text.empty()) record.*row.text = text;
+      return;
+    case SettingKind::TagText:
+      record.*row.text = store.ReadText(group, name, text) ? text : std::string();
+      return;
+    case SettingKind::FormatValues:
+      return;
+  }
 }
 
-void SaveFormatValues(Writer& write, const FormatRow& row) {
-  const std::string prefix = SettingsPrefix(row);
-  write.Number(prefix + kAutoEncParam, row.AutoEncParam);
-  write.Number(prefix + kCodecID, row.CodecID);
-  write.Number(prefix + kSampleRate, row.SampleRate);
-  write.Number(prefix + kBitRate, row.BitRate);
-  write.Number(prefix + kChannels, row.Channels);
+template <typename Record>
+void WriteRow(SettingsStore& store, const std::string& group, const std::string& name,
+              const SettingRow<Record>& row, const Record& record) {
+  if (row.kind == SettingKind::Number) {
+    store.WriteNumber(group, name, record.*row.number);
+  } else {
+    store.WriteText(group, name, record.*row.text);
+  }
+}
+
+template <typename Record>
+std::optional<SettingKind> KindOf(std::span<const SettingRow<Record>> table,
+                                  std::string_view name) {
+  for (const SettingRow<Record>& row : table) {
+    if (row.kind != SettingKind::FormatValues && name == row.name) return row.kind;
+  }
+  return std::nullopt;
+}
+
+void LoadFormatValues(const SettingsStore& store, FormatRow& format) {
+  const std::string prefix = SettingsPrefix(format);
+  for (const SettingRow<FormatRow>& row : kFormatValueRows) {
+    ReadRow(store, kOptionsGroup, prefix + row.name, row, format);
+  }
+}
+
+void SaveFormatValues(SettingsStore& store, const FormatRow& format) {
+  const std::string prefix = SettingsPrefix(format);
+  for (const SettingRow<FormatRow>& row : kFormatValueRows) {
+    WriteRow(store, kOptionsGroup, prefix + row.name, row, format);
+  }
 }
 
 }  // namespace
+
+std::span<const SettingRow<ConvertSettings>> OptionRows() { return kOptionRows; }
+std::span<const SettingRow<FormatRow>> FormatValueRows() { return kFormatValueRows; }
+std::span<const SettingRow<CustomTagSettings>> CustomTagRows() { return kCustomTagRows; }
+
+std::optional<SettingKind> FindSetting(const std::string& group, const std::string& name,
+                                       const std::vector<FormatRow>& rows) {
+  if (group == kCustomTagGroup) return KindOf(CustomTagRows(), name);
+  if (group != kOptionsGroup) return std::nullopt;
+  if (auto kind = KindOf(OptionRows(), name)) return kind;
+  for (const FormatRow& format : rows) {
+    if (!HasFormatSettings(format)) continue;
+    const std::string prefix = SettingsPrefix(format);
+    if (name.compare(0, prefix.size(), prefix) != 0) continue;
+    if (auto kind = KindOf(FormatValueRows(), std::string_view(name).substr(prefix.size())))
+      return kind;
+  }
+  return std::nullopt;
+}
 
 ConvertSettings::ConvertSettings(const std::string& documentsFolder) {
   if (!documentsFolder.empty()) {
@@ -94,123 +166,50 @@ ConvertSettings ConvertSettings::ForCurrentUser() { return ConvertSettings(Docum
 
 void LoadSettings(const SettingsStore& store, ConvertSettings& s, std::vector<FormatRow>& rows) {
   if (!store.HasGroup(kOptionsGroup)) return;
-  const Reader read(store, kOptionsGroup);
-  read.Folder("Folder", s.Folder);
-  read.Number("DestOutputFolderOpt", s.DestOutputFolderOpt);
-  read.Folder("DestSpecifiedFolder", s.DestSpecifiedFolder);
-  read.Number("CreateDirs", s.CreateDirs);
-  read.Number("BrowseOutputFolder", s.BrowseOutputFolder);
-  read.Number("OutputFiles2MyDocuments", s.OutputFiles2MyDocuments);
-  read.Number("TargetExistsOpt", s.TargetExistsOpt);
-  read.Number("MonoType", s.MonoType);
-  read.Number("DoNotLoadHiddenFiles", s.DoNotLoadHiddenFiles);
-  read.Number("EnableDTSForCDA", s.EnableDTSForCDA);
-  read.Number("EnableConvertLength", s.EnableConvertLength);
-  read.Number("EnableSkipLength", s.EnableSkipLength);
-  read.Number("ConvertLength", s.ConvertLength);
-  read.Number("SkipLength", s.SkipLength);
-  read.Number("EnableExtFilter", s.EnableExtFilter);
-  read.LongText("FilterExts", s.FilterExts);
-  ParseFilterExtensions(s);
-  read.Number("Volume", s.Volume);
-  read.Number("VolumeType", s.VolumeType);
-  read.Number("ID3TagType", s.ID3TagType);
-  read.Number("OutputFormat", s.OutputFormat);
-  for (FormatRow& row : rows) {
-    if (HasFormatSettings(row)) LoadFormatValues(read, row);
+  for (const SettingRow<ConvertSettings>& row : kOptionRows) {
+    if (row.kind != SettingKind::FormatValues) {
+      ReadRow(store, kOptionsGroup, row.name, row, s);
+      continue;
+    }
+    for (FormatRow& format : rows) {
+      if (HasFormatSettings(format)) LoadFormatValues(store, format);
+    }
   }
-  read.Number("WMAAutoEncParam", s.WMAAutoEncParam);
-  read.Number("WMABitRate", s.WMABitRate);
-  read.Number("WMASampleRate", s.WMASampleRate);
-  read.Number("WMAChannels", s.WMAChannels);
+  ParseFilterExtensions(s);
   if (s.WMAChannels != 1 && s.WMAChannels != 2) s.WMAChannels = 2;
-  read.Number("AMRMode", s.AMRMode);
-  read.Number("AMRWBMode", s.AMRWBMode);
-  read.Number("AMRDTX", s.AMRDTX);
-  read.Number("AMRType", s.AMRType);
-  read.Number("AWBMode", s.AWBMode);
-  read.Number("AWBDTX", s.AWBDTX);
-  read.Number("OptStartPageIndex", s.OptStartPageIndex);
   LoadCustomTag(store, s.customTag);
 }
 
 void LoadCustomTag(const SettingsStore& store, CustomTagSettings& tag) {
   if (!store.HasGroup(kCustomTagGroup)) return;
-  const Reader read(store, kCustomTagGroup);
-  read.TagText("Title", tag.Title);
-  read.TagText("Artist", tag.Artist);
-  read.TagText("Album", tag.Album);
-  read.TagText("Year", tag.Year);
-  read.TagText("Genre", tag.Genre);
-  read.TagText("Comment", tag.Comment);
-  read.TagText("Composer", tag.Composer);
-  read.TagText("Copyright", tag.Copyright);
-  read.Number("TitleAsFileName", tag.TitleAsFileName);
-  read.Number("TrackNumType", tag.TrackNumType);
-  read.Number("CustomTrackNum", tag.CustomTrackNum);
+  for (const SettingRow<CustomTagSettings>& row : kCustomTagRows) {
+    ReadRow(store, kCustomTagGroup, row.name, row, tag);
+  }
 }
 
 void SaveSettings(SettingsStore& store, int groups, const ConvertSettings& s,
                   const std::vector<FormatRow>& rows) {
   if ((groups & (kSaveExit | kSaveFolder | kSaveOptions)) == 0) return;
   if (!store.CreateGroup(kOptionsGroup)) return;
-  Writer write(store, kOptionsGroup);
-  if (groups & kSaveExit) {
-    write.Number("OutputFormat", s.OutputFormat);
-    write.Number("OptStartPageIndex", s.OptStartPageIndex);
-  }
-  if (groups & kSaveFolder) write.Text("Folder", s.Folder);
-  if (groups & kSaveOptions) {
-    write.Number("DestOutputFolderOpt", s.DestOutputFolderOpt);
-    write.Text("DestSpecifiedFolder", s.DestSpecifiedFolder);
-    write.Number("CreateDirs", s.CreateDirs);
-    write.Number("BrowseOutputFolder", s.BrowseOutputFolder);
-    write.Number("OutputFiles2MyDocuments", s.OutputFiles2MyDocuments);
-    write.Number("TargetExistsOpt", s.TargetExistsOpt);
-    write.Number("MonoType", s.MonoType);
-    write.Number("DoNotLoadHiddenFiles", s.DoNotLoadHiddenFiles);
-    write.Number("EnableDTSForCDA", s.EnableDTSForCDA);
-    write.Number("EnableConvertLength", s.EnableConvertLength);
-    write.Number("EnableSkipLength", s.EnableSkipLength);
-    write.Number("ConvertLength", s.ConvertLength);
-    write.Number("SkipLength", s.SkipLength);
-    write.Number("EnableExtFilter", s.EnableExtFilter);
-    write.Text("FilterExts", s.FilterExts);
-    write.Number("Volume", s.Volume);
-    write.Number("VolumeType", s.VolumeType);
-    write.Number("ID3TagType", s.ID3TagType);
-    write.Number("WMAAutoEncParam", s.WMAAutoEncParam);
-    write.Number("WMABitRate", s.WMABitRate);
-    write.Number("WMASampleRate", s.WMASampleRate);
-    write.Number("WMAChannels", s.WMAChannels);
-    for (const FormatRow& row : rows) {
-      if (HasFormatSettings(row)) SaveFormatValues(write, row);
+  for (const SettingRow<ConvertSettings>& row : kOptionRows) {
+    if ((groups & row.saveGroup) == 0) continue;
+    if (row.kind != SettingKind::FormatValues) {
+      WriteRow(store, kOptionsGroup, row.name, row, s);
+      continue;
     }
-    write.Number("AMRMode", s.AMRMode);
-    write.Number("AMRWBMode", s.AMRWBMode);
-    write.Number("AMRDTX", s.AMRDTX);
-    write.Number("AMRType", s.AMRType);
-    write.Number("AWBMode", s.AWBMode);
-    write.Number("AWBDTX", s.AWBDTX);
-    SaveCustomTag(store, s.customTag);
+    for (const FormatRow& format : rows) {
+      if (HasFormatSettings(format)) SaveFormatValues(store, format);
+    }
   }
+  if (groups & kSaveOptions) SaveCustomTag(store, s.customTag);
   store.Flush();
 }
 
 void SaveCustomTag(SettingsStore& store, const CustomTagSettings& tag) {
   if (!store.CreateGroup(kCustomTagGroup)) return;
-  Writer write(store, kCustomTagGroup);
-  write.Text("Title", tag.Title);
-  write.Text("Artist", tag.Artist);
-  write.Text("Album", tag.Album);
-  write.Text("Year", tag.Year);
-  write.Text("Genre", tag.Genre);
-  write.Text("Comment", tag.Comment);
-  write.Text("Composer", tag.Composer);
-  write.Text("Copyright", tag.Copyright);
-  write.Number("TitleAsFileName", tag.TitleAsFileName);
-  write.Number("TrackNumType", tag.TrackNumType);
-  write.Number("CustomTrackNum", tag.CustomTrackNum);
+  for (const SettingRow<CustomTagSettings>& row : kCustomTagRows) {
+    WriteRow(store, kCustomTagGroup, row.name, row, tag);
+  }
 }
 
 void ParseFilterExtensions(ConvertSettings& settings) {
@@ -218,7 +217,7 @@ void ParseFilterExtensions(ConvertSettings& settings) {
   if (settings.EnableExtFilter == 0) return;
   std::string piece;
   auto finish = [&] {
-    if (!piece.empty()) settings.filterExtensions.push_back(piece);
+    if (!piece.empty()) settings.filterExtensions.push_back(AsciiLower(piece));
     piece.clear();
   };
   for (const char c : settings.FilterExts) {
@@ -226,7 +225,7 @@ void ParseFilterExtensions(ConvertSettings& settings) {
     if (c == ',' || c == ';') {
       finish();
     } else {
-      piece += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      piece += c;
     }
   }
   finish();

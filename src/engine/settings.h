@@ -2,10 +2,17 @@
 // tag), their defaults, and how they are loaded from and saved to a
 // SettingsStore. The per-format values live in the catalogue rows and are
 // loaded and saved here with the rest.
+//
+// Each stored option is one row of a table (OptionRows, CustomTagRows):
+// its stored name, its member, the save group that writes it and how it is
+// read. Loading, saving, the command line's --set and the tests walk the
+// tables, so a new option is one member and one row.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -60,6 +67,8 @@ struct CustomTagSettings {
   int32_t TitleAsFileName = 1;        // 1: the source's file name without extension is the title
   int32_t TrackNumType = kTrackNone;  // 0 none, 1 sequence number, 2 CustomTrackNum
   int32_t CustomTrackNum = 0;         // 0 to 255
+
+  bool operator==(const CustomTagSettings&) const = default;
 };
 
 // Every option (group "Options"), named as stored. "bool" values are 0 or 1.
@@ -111,12 +120,55 @@ struct ConvertSettings {
   // Derived from FilterExts by ParseFilterExtensions: lower-case extensions
   // without dots; empty when the filter is off.
   std::vector<std::string> filterExtensions;
+
+  bool operator==(const ConvertSettings&) const = default;
 };
 
 // Groups of SaveSettings, combined by bitwise or.
 inline constexpr int kSaveOptions = 0x08;  // every other option, per-format values, custom tag
 inline constexpr int kSaveFolder = 0x04;   // Folder
 inline constexpr int kSaveExit = 0x10;     // OutputFormat, OptStartPageIndex
+
+// How a stored option is read; every kind but Number is stored as text.
+enum class SettingKind {
+  Number,   // a signed 32-bit number; missing or unreadable leaves the member
+  Folder,   // a path of at most 4095 bytes; missing, unreadable or longer leaves the member
+  Text,     // missing, unreadable or empty leaves the member
+  TagText,  // missing or unreadable reads as empty
+  // Not an option: where the catalogue rows' five values each stand in the
+  // save order of "Options" (FormatValueRows, named after SettingsPrefix).
+  FormatValues,
+};
+
+// One stored option of `Record`: `number` is set for SettingKind::Number,
+// `text` for the text kinds.
+template <typename Record>
+struct SettingRow {
+  constexpr SettingRow(const char* name, int32_t Record::*number, int saveGroup = kSaveOptions)
+      : name(name), kind(SettingKind::Number), saveGroup(saveGroup), number(number) {}
+  constexpr SettingRow(const char* name, SettingKind kind, std::string Record::*text,
+                       int saveGroup = kSaveOptions)
+      : name(name), kind(kind), saveGroup(saveGroup), text(text) {}
+
+  const char* name;
+  SettingKind kind;
+  int saveGroup;  // kSaveExit, kSaveFolder or kSaveOptions
+  int32_t Record::*number = nullptr;
+  std::string Record::*text = nullptr;
+};
+
+// The options of the "Options" group, in the order SaveSettings writes them.
+std::span<const SettingRow<ConvertSettings>> OptionRows();
+// The five values of a catalogue row with settings, each stored under the
+// row's settings prefix followed by the name ("MP3BitRate").
+std::span<const SettingRow<FormatRow>> FormatValueRows();
+// The custom tag, group "Options/ID3", saved with kSaveOptions.
+std::span<const SettingRow<CustomTagSettings>> CustomTagRows();
+
+// How the option stored as `name` in `group` is read: kOptionsGroup (with
+// the values of `rows`) or kCustomTagGroup. None when no option has that name.
+std::optional<SettingKind> FindSetting(const std::string& group, const std::string& name,
+                                       const std::vector<FormatRow>& rows);
 
 // Reads every stored option into `settings` and the per-format values into
 // the rows; a missing or unreadable value leaves its member as it was. When

@@ -11,8 +11,9 @@
 #include "encode/format_catalogue.h"
 #include "engine/engine_state.h"
 #include "engine/file_item.h"
-#include "engine/pass_progress.h"
+#include "engine/messages.h"
 #include "engine/settings.h"
+#include "platform/paths.h"
 
 namespace sondrel {
 
@@ -50,19 +51,6 @@ bool ProbeTarget(const std::string& target) {
 }
 
 }  // namespace
-
-const char* const kTargetSkippedText = "Target exists and skipped";
-const char* const kTargetIsSourceText =
-    "Target file name is same as original file that can't be overwritten. Please output files "
-    "to a custom folder.";
-
-std::string FolderFailureText(const std::string& folder) {
-  return "Failed to create folder \"" + folder + "\"";
-}
-
-std::string FileFailureText(const std::string& target) {
-  return "Failed to create file \"" + target + "\"";
-}
 
 std::string SourceTree(const std::string& sourcePath) {
   const size_t slash = sourcePath.find_last_of('/');
@@ -164,17 +152,6 @@ bool EnsureFolder(const std::string& path, bool create) {
   if (path.back() == '/') return true;
   if (!FileExists(path)) return MakeFolder(path);
   return IsFolder(path);
-}
-
-bool FileExists(const std::string& path) {
-  struct stat st;
-  return !path.empty() && lstat(path.c_str(), &st) == 0;
-}
-
-bool IsSameFile(const std::string& a, const std::string& b) {
-  if (a == b) return true;
-  std::error_code ec;
-  return fs::equivalent(a, b, ec) && !ec;
 }
 
 }  // namespace sondrel

@@ -12,12 +12,6 @@ struct EngineState;
 struct FileItem;
 struct FormatRow;
 
-// The four reasons an item gets no target, as the Output column shows them.
-std::string FolderFailureText(const std::string& folder);
-std::string FileFailureText(const std::string& target);
-extern const char* const kTargetSkippedText;
-extern const char* const kTargetIsSourceText;
-
 // Works out the output path of `item` for `format` under the folder and
 // overwrite options and proves it can be created (the probe creates and
 // deletes it, so under the overwrite policy an existing target is gone from
@@ -40,13 +34,5 @@ std::string SourceTree(const std::string& sourcePath);
 // with every missing parent and returns whether that worked (a component that
 // exists but is not a folder fails); without `create`, false.
 bool EnsureFolder(const std::string& path, bool create);
-
-// True when something exists at `path`: a file, a folder, or a link (even
-// one that points nowhere).
-bool FileExists(const std::string& path);
-
-// True when the two paths name the same file: equal texts, or the same file
-// reached through different names (links, "..", doubled separators).
-bool IsSameFile(const std::string& a, const std::string& b);
 
 }  // namespace sondrel

@@ -1,7 +1,9 @@
-// Folders of this system: documents, program and installed data.
+// Folders of this system (documents, program, installed data) and the shared
+// file queries.
 #include "platform/paths.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -112,6 +114,32 @@ std::string FindDataFile(const std::string& name) {
   std::error_code error;
   if (!ProgramFolder().empty() && fs::is_regular_file(beside, error)) return beside;
   return DataFolder() + name;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st;
+  return !path.empty() && lstat(path.c_str(), &st) == 0;
+}
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  std::error_code ec;
+  return fs::equivalent(a, b, ec) && !ec;
+}
+
+std::string FileNameOf(std::string_view path) {
+  const size_t slash = path.find_last_of('/');
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+bool GetFileSizeOf(const std::string& path, uint64_t& size) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (ec || !fs::is_regular_file(status)) return false;
+  const uintmax_t bytes = fs::file_size(path, ec);
+  if (ec) return false;
+  size = bytes;
+  return true;
 }
 
 }  // namespace sondrel

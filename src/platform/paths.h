@@ -1,8 +1,12 @@
-// Folders the program finds on this system: the user's documents folder, the
-// folder of the running program and the installed data folder.
+// Paths and files: the folders the program finds on this system (the user's
+// documents folder, the folder of the running program, the installed data
+// folder) and the file queries every layer shares. Paths are compared by this
+// platform's rule: exactly, plus same-file identity where safety needs it.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace sondrel {
 
@@ -24,5 +28,21 @@ std::string DataFolder();
 // The path of a data file: the program folder when the file is there, else
 // the installed data folder (which may not hold it either).
 std::string FindDataFile(const std::string& name);
+
+// True when something exists at `path`: a file, a folder, or a link (even
+// one that points nowhere).
+bool FileExists(const std::string& path);
+
+// True when the two paths name the same file: equal texts, or the same file
+// reached through different names (links, "..", doubled separators).
+bool IsSameFile(const std::string& a, const std::string& b);
+
+// The file-name part of a path: the text after the last separator.
+std::string FileNameOf(std::string_view path);
+
+// The size of a regular file; false when it cannot be queried (missing, not a
+// regular file). The whole 64-bit size, so a large output is never taken
+// for an empty one.
+bool GetFileSizeOf(const std::string& path, uint64_t& size);
 
 }  // namespace sondrel

@@ -4,8 +4,8 @@
 #include <langinfo.h>
 #include <locale.h>
 
-#include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <memory>
 
 namespace sondrel {
@@ -25,9 +25,9 @@ struct LocaleFreer {
 std::string Normalised(const std::string& name) {
   std::string out;
   for (char c : name) {
-    if (c != '-' && c != '_') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (c != '-' && c != '_') out += c;
   }
-  return out;
+  return AsciiLower(out);
 }
 
 bool IsUtf8(const std::string& charset) { return Normalised(charset) == "utf8"; }
@@ -111,6 +111,60 @@ std::optional<std::string> AnsiToUtf8(std::string_view text) {
     return std::string(text);
   }
   return ConvertCharset(text, charset, "UTF-8");
+}
+
+bool NameFitsCharset(std::string_view name) {
+  const auto* s = reinterpret_cast<const unsigned char*>(name.data());
+  const size_t n = name.size();
+  for (size_t i = 0; i < n;) {
+    const unsigned char c = s[i];
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    int more = 0;
+    uint32_t cp = 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+      more = 1;
+      cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      more = 2;
+      cp = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      more = 3;
+      cp = c & 0x07;
+    } else {
+      return false;
+    }
+    if (i + static_cast<size_t>(more) >= n) return false;
+    for (int k = 1; k <= more; ++k) {
+      const unsigned char t = s[i + static_cast<size_t>(k)];
+      if ((t & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (t & 0x3F);
+    }
+    if ((more == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+        (more == 3 && (cp < 0x10000 || cp > 0x10FFFF))) {
+      return false;
+    }
+    i += static_cast<size_t>(more) + 1;
+  }
+  return true;
+}
+
+std::string AsciiLower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+std::string AsciiUpper(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return out;
 }
 
 }  // namespace sondrel

@@ -8,7 +8,7 @@
 
 namespace sondrel {
 
-bool OverrideStore::AddOverride(const std::string& assignment) {
+bool OverrideStore::ParseAssignment(const std::string& assignment, Override& o) {
   const size_t eq = assignment.find('=');
   if (eq == std::string::npos || eq == 0) return false;
   std::string name = assignment.substr(0, eq);
@@ -19,11 +19,9 @@ bool OverrideStore::AddOverride(const std::string& assignment) {
     name = name.substr(id3.size());
   }
   if (name.empty()) return false;
-  Override o;
   o.group = group;
   o.name = name;
   o.value = assignment.substr(eq + 1);
-  m_overrides[{group, name}] = o;
   return true;
 }
 
@@ -38,6 +36,11 @@ bool OverrideStore::ParseNumber(const std::string& text, int32_t& value) {
   }
   value = static_cast<int32_t>(v);
   return true;
+}
+
+void OverrideStore::Add(Override o) {
+  auto key = std::make_pair(o.group, o.name);
+  m_overrides[std::move(key)] = std::move(o);
 }
 
 bool OverrideStore::HasGroup(const std::string& group) const {
@@ -56,19 +59,13 @@ bool OverrideStore::ReadNumber(const std::string& group, const std::string& name
                                int32_t& value) const {
   auto it = m_overrides.find({group, name});
   if (it == m_overrides.end()) return m_base.ReadNumber(group, name, value);
-  it->second.kind = Kind::Number;
-  int32_t parsed = 0;
-  it->second.valid = ParseNumber(it->second.value, parsed);
-  if (!it->second.valid) return false;
-  value = parsed;
-  return true;
+  return it->second.number && ParseNumber(it->second.value, value);
 }
 
 bool OverrideStore::ReadText(const std::string& group, const std::string& name,
                              std::string& value) const {
   auto it = m_overrides.find({group, name});
   if (it == m_overrides.end()) return m_base.ReadText(group, name, value);
-  it->second.kind = Kind::Text;
   value = it->second.value;
   return true;
 }
@@ -78,10 +75,10 @@ bool OverrideStore::SaveOverrides() {
   for (const auto& [key, o] : m_overrides) {
     if (!m_base.CreateGroup(o.group)) return false;
     int32_t number = 0;
-    if (o.kind == Kind::Number && ParseNumber(o.value, number)) {
-      ok = m_base.WriteNumber(o.group, o.name, number) && ok;
-    } else if (o.kind == Kind::Text) {
+    if (!o.number) {
       ok = m_base.WriteText(o.group, o.name, o.value) && ok;
+    } else if (ParseNumber(o.value, number)) {
+      ok = m_base.WriteNumber(o.group, o.name, number) && ok;
     } else {
       ok = false;
     }

@@ -1,6 +1,8 @@
 // A settings store that lays values given on the command line over another
-// store, and notes which values the settings loader asked for (and as what),
-// so that unknown names can be refused and overrides saved with their type.
+// store. Which names exist, and which of them are numbers, the caller finds in
+// the settings tables (FindSetting) before it adds an override, so unknown
+// names are refused before anything is loaded and overrides are saved with
+// their type.
 #pragma once
 
 #include <map>
@@ -13,27 +15,24 @@ namespace sondrel {
 
 class OverrideStore : public SettingsStore {
  public:
-  enum class Kind { Unknown, Number, Text };
-
   explicit OverrideStore(SettingsStore& base) : m_base(base) {}
 
-  // "Name=Value" for the "Options" group, "ID3/Name=Value" for the custom
-  // tag. False when the text holds no '=' or no name.
-  bool AddOverride(const std::string& assignment);
-
-  // After loading: the kind the loader read an override as; Unknown when it
-  // never asked for that name.
   struct Override {
     std::string group, name, value;
-    Kind kind = Kind::Unknown;
-    bool valid = true;  // false: a number that does not parse
+    bool number = false;  // stored as a number (the value parses as one)
   };
-  const std::map<std::pair<std::string, std::string>, Override>& Overrides() const {
-    return m_overrides;
-  }
 
-  // Writes the overrides into the base store with the kinds found while
-  // loading, then flushes it. False when a write failed.
+  // "Name=Value" names the "Options" group, "ID3/Name=Value" the custom tag.
+  // False when the text holds no '=' or no name.
+  static bool ParseAssignment(const std::string& assignment, Override& o);
+  // A decimal signed 32-bit number, the whole text.
+  static bool ParseNumber(const std::string& text, int32_t& value);
+
+  // Lays a value over the base store (a later one of the same name wins).
+  void Add(Override o);
+
+  // Writes the overrides into the base store, then flushes it. False when a
+  // write failed.
   bool SaveOverrides();
 
   bool HasGroup(const std::string& group) const override;
@@ -51,13 +50,9 @@ class OverrideStore : public SettingsStore {
   }
   bool Flush() override { return m_base.Flush(); }
 
-  // A decimal signed 32-bit number, the whole text.
-  static bool ParseNumber(const std::string& text, int32_t& value);
-
  private:
   SettingsStore& m_base;
-  // Read-time bookkeeping lives in the const read calls.
-  mutable std::map<std::pair<std::string, std::string>, Override> m_overrides;
+  std::map<std::pair<std::string, std::string>, Override> m_overrides;
 };
 
 }  // namespace sondrel

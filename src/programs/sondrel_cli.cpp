@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <set>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,12 +17,13 @@
 #include "decode/audio_engine.h"
 #include "decode/source_type.h"
 #include "encode/format_catalogue.h"
+#include "engine/add_files.h"
 #include "engine/conversion_run.h"
 #include "engine/engine_state.h"
 #include "engine/file_list.h"
-#include "engine/file_probe.h"
 #include "engine/list_columns.h"
 #include "engine/settings.h"
+#include "platform/text.h"
 #include "programs/override_store.h"
 #include "programs/terminal_frontend.h"
 #include "ui/wx_config_store.h"
@@ -156,18 +157,11 @@ int ParseArguments(int argc, char** argv, Options& o) {
   return -1;
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
 // The row named by a catalogue id or an extension; null when none.
 const FormatRow* FindFormat(const std::vector<FormatRow>& rows, const std::string& text) {
   int32_t id = 0;
   if (OverrideStore::ParseNumber(text, id)) return FindFormatRow(rows, id);
-  std::string ext = Lower(text);
+  std::string ext = AsciiLower(text);
   if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
   for (const FormatRow& row : rows) {
     if (row.extension == ext) return &row;
@@ -187,21 +181,39 @@ void ListFormats(const std::vector<FormatRow>& rows) {
   }
 }
 
-// Loads the stored options with the overrides laid over them. Returns -1 to
-// go on, or an exit status.
+// A path made absolute and normalised; as given when that fails.
+std::string AbsolutePath(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  return ec ? path : absolute.lexically_normal().string();
+}
+
+std::vector<std::string> AbsolutePaths(const std::vector<std::string>& paths) {
+  std::vector<std::string> result;
+  for (const std::string& path : paths) result.push_back(AbsolutePath(path));
+  return result;
+}
+
+// Loads the stored options with the overrides laid over them; an override
+// must name a stored option and give a number where the option is one.
+// Returns -1 to go on, or an exit status.
 int LoadOptions(const Options& o, OverrideStore& overlay, ConvertSettings& settings,
                 std::vector<FormatRow>& rows) {
   for (const std::string& set : o.sets) {
-    if (!overlay.AddOverride(set)) return Usage("--set needs NAME=VALUE, not '" + set + "'");
-  }
-  LoadSettings(overlay, settings, rows);
-  for (const auto& [key, value] : overlay.Overrides()) {
+    OverrideStore::Override value;
+    if (!OverrideStore::ParseAssignment(set, value))
+      return Usage("--set needs NAME=VALUE, not '" + set + "'");
     const std::string shown =
         (value.group == kCustomTagGroup ? std::string("ID3/") : std::string()) + value.name;
-    if (value.kind == OverrideStore::Kind::Unknown) return Usage("unknown setting '" + shown + "'");
-    if (!value.valid)
+    const std::optional<SettingKind> kind = FindSetting(value.group, value.name, rows);
+    if (!kind) return Usage("unknown setting '" + shown + "'");
+    value.number = *kind == SettingKind::Number;
+    int32_t number = 0;
+    if (value.number && !OverrideStore::ParseNumber(value.value, number))
       return Usage("setting '" + shown + "' needs a number, not '" + value.value + "'");
+    overlay.Add(std::move(value));
   }
+  LoadSettings(overlay, settings, rows);
   return -1;
 }
 
@@ -256,31 +268,13 @@ int Run(int argc, char** argv) {
     return soundFont;
   };
 
-  // The list, filled like Add Files: probed, duplicates left out, failures
-  // reported together.
+  // The list, filled like Add Files; the arguments are the batch, made
+  // absolute so that one file named two ways is listed once.
   FileList list;
-  AddFailureReport failures;
-  std::set<std::string> listed;
-  state.opener.SetNote(std::string());
-  for (const std::string& file : o.files) {
-    std::error_code ec;
-    std::filesystem::path absolute = std::filesystem::absolute(file, ec);
-    const std::string path = ec ? file : absolute.lexically_normal().string();
-    if (listed.count(path)) continue;
-    if (!NameFitsCharset(path)) {
-      failures.Add(path, true);
-      continue;
-    }
-    FileItem item;
-    if (!ProbeFile(state.opener, path, item)) {
-      failures.Add(path, false);
-      continue;
-    }
-    listed.insert(path);
-    list.Add(std::move(item));
-  }
-  if (!failures.Empty())
-    std::fprintf(stderr, "%s\n", failures.Message(state.opener.Note()).c_str());
+  DuplicateIndex listed;
+  AddTarget target{listed, [&list](FileItem item) { return list.Add(std::move(item)); }};
+  const AddResult added = AddPaths(state, target, AbsolutePaths(o.files));
+  const bool allAdded = added.failed == 0;
 
   if (o.probe) {
     for (int row = 0; row < list.RowCount(); ++row) {
@@ -289,19 +283,16 @@ int Run(int argc, char** argv) {
                   DurationText(item.duration).c_str(), BitRateText(item.bitRate).c_str(),
                   SampleRateText(item.sampleRate).c_str(), ChannelsText(item.channels).c_str());
     }
-    return failures.Empty() ? kExitConverted : kExitFailed;
+    return allAdded ? kExitConverted : kExitFailed;
   }
   if (list.RowCount() == 0) return kExitFailed;
 
-  if (o.hasMerge) {
-    std::error_code ec;
-    std::filesystem::path absolute = std::filesystem::absolute(o.merge, ec);
-    frontend.SetSaveAnswer(ec ? o.merge : absolute.lexically_normal().string());
-  }
+  if (o.hasMerge) frontend.SetSaveAnswer(AbsolutePath(o.merge));
   TerminalFrontend::InstallInterruptHandler();
-  StartConversion(state, settings, format, list, false, o.hasMerge);
+  StartConversion(state, settings, format, list, ItemSelection::All,
+                  o.hasMerge ? RunOutput::OneFile : RunOutput::FilePerItem);
 
-  bool allConverted = failures.Empty() && !TerminalFrontend::Interrupted();
+  bool allConverted = allAdded && !TerminalFrontend::Interrupted();
   for (int row = 0; row < list.RowCount(); ++row) {
     const FileItem& item = *list.ItemAt(row);
     if (item.targetPath.empty()) allConverted = false;

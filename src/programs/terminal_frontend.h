@@ -11,7 +11,7 @@
 #include <map>
 #include <string>
 
-#include "platform/frontend.h"
+#include "engine/frontend.h"
 
 namespace sondrel {
 

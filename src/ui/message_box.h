@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/frontend.h"
+#include "engine/frontend.h"
 
 class wxWindow;
 

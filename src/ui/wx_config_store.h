@@ -1,4 +1,7 @@
-// The program's settings store on wxConfig (wxBase only).
+// The program's settings store on wxConfig (wxBase only). It is a library of
+// its own (sondrel_wx_config) that the window layer and sondrel-cli link, and
+// this header names no wx type, so either may include it with its own wx
+// flags.
 //
 // On Linux the store is one file, "sondrel/sondrel.conf" in the user's XDG
 // config folder ($XDG_CONFIG_HOME, default ~/.config), so that tests and

@@ -3,7 +3,7 @@
 // nothing here; the main window overrides them.
 #pragma once
 
-#include "platform/frontend.h"
+#include "engine/frontend.h"
 
 class wxWindow;
 

@@ -189,7 +189,7 @@ TEST_F(AiffDecoderTest, MonoIma4FallsToTheNextReader) {
   };
   SourceOpener opener(f);
   int hasAudio = -1;
-  auto reader = opener.OpenSource(path, kSourceAiff, 0, 1, hasAudio);
+  auto reader = opener.OpenSource(path, kSourceAiff, 0, OpenPurpose::Conversion, hasAudio);
   ASSERT_NE(reader, nullptr);
   EXPECT_EQ(static_cast<test::FakeDecoder*>(reader.get())->Name(), "ffmpeg");
   EXPECT_EQ(hasAudio, 1);

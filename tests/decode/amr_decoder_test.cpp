@@ -139,7 +139,7 @@ TEST(AmrDecoder, OpenerPicksItForAmrFiles) {
   test::WriteFileBytes(path, std::string(kAmrWbMagic) + Frames(AmrBand::kWide, 0, 5));
   SourceOpener opener;
   int hasAudio = -1;
-  auto reader = opener.OpenSource(path, ClassifySource(path), 0, 1, hasAudio);
+  auto reader = opener.OpenSource(path, ClassifySource(path), 0, OpenPurpose::Conversion, hasAudio);
   ASSERT_NE(reader, nullptr);
   EXPECT_NE(dynamic_cast<AmrDecoder*>(reader.get()), nullptr);
 }

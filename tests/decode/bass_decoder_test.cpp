@@ -288,7 +288,7 @@ TEST_F(BassReader, CdTrackFromTheDevice) {
   test::ScopedEnv device("SONDREL_CD_DEVICE", noDisc.c_str());
   SourceOpener opener;
   int hasAudio = 1;
-  EXPECT_FALSE(opener.OpenSource(cda, kSourceCdTrack, 0, 0, hasAudio));
+  EXPECT_FALSE(opener.OpenSource(cda, kSourceCdTrack, 0, OpenPurpose::Probe, hasAudio));
 }
 
 TEST_F(BassReader, OpenerUsesItForItsTypesAndFallsBackToFfmpeg) {
@@ -304,7 +304,8 @@ TEST_F(BassReader, OpenerUsesItForItsTypesAndFallsBackToFfmpeg) {
     std::filesystem::copy_file(flac, path);
     int hasAudio = 1;
     opener.SetFfmpegRetry(0);
-    std::unique_ptr<Decoder> d = opener.OpenSource(path, ClassifySource(path), 0, 1, hasAudio);
+    std::unique_ptr<Decoder> d =
+        opener.OpenSource(path, ClassifySource(path), 0, OpenPurpose::Conversion, hasAudio);
     ASSERT_TRUE(d);
     EXPECT_NE(dynamic_cast<BassDecoder*>(d.get()), nullptr);
   }
@@ -320,7 +321,8 @@ TEST_F(BassReader, OpenerUsesItForItsTypesAndFallsBackToFfmpeg) {
   EXPECT_EQ(bass.Open(mka, 0), 0);
   int hasAudio = 1;
   opener.SetFfmpegRetry(0);
-  std::unique_ptr<Decoder> d = opener.OpenSource(mka, kSourceMp3, 0, 1, hasAudio);
+  std::unique_ptr<Decoder> d =
+      opener.OpenSource(mka, kSourceMp3, 0, OpenPurpose::Conversion, hasAudio);
   ASSERT_TRUE(d);
   EXPECT_NE(dynamic_cast<FfmpegDecoder*>(d.get()), nullptr);
   EXPECT_EQ(opener.FfmpegRetry(), 0);

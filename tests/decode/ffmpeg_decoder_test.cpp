@@ -451,11 +451,11 @@ TEST_F(FfmpegReader, TheOpenerUsesTheFfmpegReaders) {
   sf_close(f);
   SourceOpener opener;
   int hasAudio = 1;
-  std::unique_ptr<Decoder> d = opener.OpenSource(p, 9000, 0, 1, hasAudio);
+  std::unique_ptr<Decoder> d = opener.OpenSource(p, 9000, 0, OpenPurpose::Conversion, hasAudio);
   ASSERT_TRUE(d);
   EXPECT_NE(dynamic_cast<FfmpegDecoder*>(d.get()), nullptr);
   EXPECT_EQ(test::ReadAll(*d).left.size(), 1000u);
-  d = opener.OpenSource(p, 9000, 0, 0, hasAudio);
+  d = opener.OpenSource(p, 9000, 0, OpenPurpose::Probe, hasAudio);
   ASSERT_TRUE(d);
   EXPECT_NE(dynamic_cast<FfmpegProbe*>(d.get()), nullptr);
   EXPECT_EQ(d->GetSampleRate(), 44100);
@@ -465,7 +465,7 @@ TEST_F(FfmpegReader, TheOpenerUsesTheFfmpegReaders) {
   fx.muxer = "matroska";
   fx.video = true;
   ASSERT_TRUE(test::WriteAvFixture(video, fx));
-  EXPECT_FALSE(opener.OpenSource(video, 9000, 0, 1, hasAudio));
+  EXPECT_FALSE(opener.OpenSource(video, 9000, 0, OpenPurpose::Conversion, hasAudio));
   EXPECT_EQ(hasAudio, 0);
 }
 

@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "decode/messages.h"
 #include "decode/source_type.h"
 #include "support/fake_decoder.h"
 #include "support/memory_frontend.h"
@@ -73,7 +74,7 @@ TEST(OpenSource, FallbackOrderOfEveryType) {
     std::vector<std::string> log;
     SourceOpener opener(Make(s, &log));
     int hasAudio = 1;
-    auto d = opener.OpenSource("x", c.type, 0, 1, hasAudio);
+    auto d = opener.OpenSource("x", c.type, 0, OpenPurpose::Conversion, hasAudio);
     EXPECT_EQ(NameOf(d), "ffmpeg") << c.type;
     EXPECT_EQ(log, c.tried) << c.type;
     EXPECT_EQ(opener.FfmpegRetry(), 0) << c.type;
@@ -85,13 +86,15 @@ TEST(OpenSource, TypeReaderThatOpensSetsTheRetryFlag) {
   std::vector<std::string> log;
   SourceOpener opener(Make(s, &log));
   int hasAudio = 1;
-  EXPECT_EQ(NameOf(opener.OpenSource("a.ogg", kSourceOgg, 0, 1, hasAudio)), "vorbis");
+  EXPECT_EQ(NameOf(opener.OpenSource("a.ogg", kSourceOgg, 0, OpenPurpose::Conversion, hasAudio)),
+            "vorbis");
   EXPECT_EQ(opener.FfmpegRetry(), 1);
   // The Bass fallback of Ogg opens when Vorbis fails.
   Scripts s2;
   s2.vorbis = Failing();
   SourceOpener opener2(Make(s2, &log));
-  EXPECT_EQ(NameOf(opener2.OpenSource("a.ogg", kSourceOgg, 0, 1, hasAudio)), "bass");
+  EXPECT_EQ(NameOf(opener2.OpenSource("a.ogg", kSourceOgg, 0, OpenPurpose::Conversion, hasAudio)),
+            "bass");
   EXPECT_EQ(opener2.FfmpegRetry(), 1);
 }
 
@@ -101,7 +104,8 @@ TEST(OpenSource, RetryFlagOnEntryGoesStraightToFfmpeg) {
   SourceOpener opener(Make(s, &log));
   opener.SetFfmpegRetry(1);
   int hasAudio = 1;
-  EXPECT_EQ(NameOf(opener.OpenSource("a.mp3", kSourceMp3, 0, 1, hasAudio)), "ffmpeg");
+  EXPECT_EQ(NameOf(opener.OpenSource("a.mp3", kSourceMp3, 0, OpenPurpose::Conversion, hasAudio)),
+            "ffmpeg");
   EXPECT_EQ(log, std::vector<std::string>{"ffmpeg:open"});
   EXPECT_EQ(opener.FfmpegRetry(), 0);
 }
@@ -113,7 +117,7 @@ TEST(OpenSource, ProbeModeUsesTheProbeAndLeavesNoNote) {
   std::vector<std::string> log;
   SourceOpener opener(Make(s, &log));
   int hasAudio = 1;
-  EXPECT_EQ(opener.OpenSource("a.mp3", kSourceMp3, 0, 0, hasAudio), nullptr);
+  EXPECT_EQ(opener.OpenSource("a.mp3", kSourceMp3, 0, OpenPurpose::Probe, hasAudio), nullptr);
   EXPECT_EQ(log, (std::vector<std::string>{"bass:fail", "probe:fail"}));
   EXPECT_EQ(hasAudio, 0);
   EXPECT_EQ(opener.Note(), "");
@@ -126,21 +130,22 @@ TEST(OpenSource, HasAudioComesFromTheLastReaderTriedAndTheNoteOnlyForConversion)
   s.ffmpeg = Failing(1);
   SourceOpener opener(Make(s, nullptr));
   int hasAudio = 7;
-  EXPECT_EQ(opener.OpenSource("a.aif", kSourceAiff, 0, 1, hasAudio), nullptr);
+  EXPECT_EQ(opener.OpenSource("a.aif", kSourceAiff, 0, OpenPurpose::Conversion, hasAudio), nullptr);
   EXPECT_EQ(hasAudio, 1);
   EXPECT_EQ(opener.Note(), SupportNote());
 
   s.ffmpeg = Failing(0);
   s.aiff = Failing(1);
   SourceOpener opener2(Make(s, nullptr));
-  EXPECT_EQ(opener2.OpenSource("a.aif", kSourceAiff, 0, 1, hasAudio), nullptr);
+  EXPECT_EQ(opener2.OpenSource("a.aif", kSourceAiff, 0, OpenPurpose::Conversion, hasAudio),
+            nullptr);
   EXPECT_EQ(hasAudio, 0);
 }
 
 TEST(OpenSource, MissingReadersCountAsFailedOpens) {
   SourceOpener opener{ReaderFactories{}};
   int hasAudio = 1;
-  EXPECT_EQ(opener.OpenSource("a.mp3", kSourceMp3, 0, 1, hasAudio), nullptr);
+  EXPECT_EQ(opener.OpenSource("a.mp3", kSourceMp3, 0, OpenPurpose::Conversion, hasAudio), nullptr);
   EXPECT_EQ(hasAudio, 1);
   EXPECT_EQ(opener.FfmpegRetry(), 0);
   // A factory that returns null (allocation failed) is the same.
@@ -149,19 +154,21 @@ TEST(OpenSource, MissingReadersCountAsFailedOpens) {
   std::vector<std::string> log;
   f.ffmpeg = FakeFactory({}, "ffmpeg", &log);
   SourceOpener opener2(f);
-  EXPECT_EQ(NameOf(opener2.OpenSource("a.mp3", kSourceMp3, 0, 1, hasAudio)), "ffmpeg");
+  EXPECT_EQ(NameOf(opener2.OpenSource("a.mp3", kSourceMp3, 0, OpenPurpose::Conversion, hasAudio)),
+            "ffmpeg");
   // A factory whose allocation throws is the same, and nothing escapes.
   f.vorbis = []() -> std::unique_ptr<Decoder> { throw std::bad_alloc(); };
   f.bass = []() -> std::unique_ptr<Decoder> { throw std::bad_alloc(); };
   SourceOpener opener3(f);
-  EXPECT_EQ(NameOf(opener3.OpenSource("a.ogg", kSourceOgg, 0, 1, hasAudio)), "ffmpeg");
+  EXPECT_EQ(NameOf(opener3.OpenSource("a.ogg", kSourceOgg, 0, OpenPurpose::Conversion, hasAudio)),
+            "ffmpeg");
 }
 
 TEST(OpenSource, RenderRateReachesTheReader) {
   Scripts s;
   SourceOpener opener(Make(s, nullptr));
   int hasAudio = 1;
-  auto d = opener.OpenSource("a.mid", kSourceMidi, 22050, 1, hasAudio);
+  auto d = opener.OpenSource("a.mid", kSourceMidi, 22050, OpenPurpose::Conversion, hasAudio);
   ASSERT_NE(d, nullptr);
   EXPECT_EQ(static_cast<test::FakeDecoder*>(d.get())->LastRenderRate(), 22050);
 }
@@ -170,13 +177,17 @@ TEST(OpenSource, WindowsMediaAsksThroughTheSeamWhenTheRuntimeIsMissing) {
   Scripts s;
   std::vector<std::string> log;
   test::MemoryFrontend frontend;
-  SourceOpener opener(Make(s, &log));
-  opener.SetFrontend(&frontend);
-  opener.SetMediaRuntimeLoader([] { return 0; });
-  opener.SetMediaRuntimeLoaded([] { return 0; });
+  auto setup = std::make_shared<OpenerSetup>();
+  setup->readers = Make(s, &log);
+  setup->prompts = &frontend;
+  setup->loadMediaRuntime = [] { return 0; };
+  setup->isMediaRuntimeLoaded = [] { return 0; };
+  SourceOpener opener(setup);
   frontend.answerYes = true;
   int hasAudio = 1;
-  EXPECT_EQ(NameOf(opener.OpenSource("a.wma", kSourceWindowsMedia, 0, 1, hasAudio)), "ffmpeg");
+  EXPECT_EQ(
+      NameOf(opener.OpenSource("a.wma", kSourceWindowsMedia, 0, OpenPurpose::Conversion, hasAudio)),
+      "ffmpeg");
   ASSERT_EQ(frontend.questions.size(), 1u);
   EXPECT_EQ(frontend.questions[0], kMediaRuntimeQuestion);
   EXPECT_EQ(frontend.opened.size(), 1u);  // the download page
@@ -185,14 +196,21 @@ TEST(OpenSource, WindowsMediaAsksThroughTheSeamWhenTheRuntimeIsMissing) {
   // With the runtime loadable, the WMA reader is used and the owner told once.
   int built = 0;
   bool loaded = false;
-  SourceOpener opener2(Make(s, &log));
-  opener2.SetFrontend(&frontend);
-  opener2.SetMediaRuntimeLoader([&] { loaded = true; return 1; });
-  opener2.SetMediaRuntimeLoaded([&] { return loaded ? 1 : 0; });
-  opener2.SetOnMediaRuntimeLoaded([&] { ++built; });
-  EXPECT_EQ(NameOf(opener2.OpenSource("a.wma", kSourceWindowsMedia, 0, 1, hasAudio)), "wma");
+  auto setup2 = std::make_shared<OpenerSetup>(*setup);
+  setup2->loadMediaRuntime = [&] {
+    loaded = true;
+    return 1;
+  };
+  setup2->isMediaRuntimeLoaded = [&] { return loaded ? 1 : 0; };
+  setup2->onMediaRuntimeLoaded = [&] { ++built; };
+  SourceOpener opener2(setup2);
+  EXPECT_EQ(NameOf(opener2.OpenSource("a.wma", kSourceWindowsMedia, 0, OpenPurpose::Conversion,
+                                      hasAudio)),
+            "wma");
   opener2.SetFfmpegRetry(0);  // callers clear the flag before each first attempt
-  EXPECT_EQ(NameOf(opener2.OpenSource("b.wma", kSourceWindowsMedia, 0, 1, hasAudio)), "wma");
+  EXPECT_EQ(NameOf(opener2.OpenSource("b.wma", kSourceWindowsMedia, 0, OpenPurpose::Conversion,
+                                      hasAudio)),
+            "wma");
   EXPECT_EQ(built, 1);
   EXPECT_EQ(frontend.questions.size(), 1u);
 }

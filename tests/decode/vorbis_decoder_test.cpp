@@ -312,7 +312,7 @@ TEST(VorbisDecoder, OpenerPicksItForOggFiles) {
   ASSERT_TRUE(test::WriteOggVorbis(path, 8000, 1, Tones(8000, 1, {300})));
   SourceOpener opener;
   int hasAudio = -1;
-  auto reader = opener.OpenSource(path, ClassifySource(path), 0, 1, hasAudio);
+  auto reader = opener.OpenSource(path, ClassifySource(path), 0, OpenPurpose::Conversion, hasAudio);
   ASSERT_NE(reader, nullptr);
   EXPECT_NE(dynamic_cast<VorbisDecoder*>(reader.get()), nullptr);
   EXPECT_EQ(opener.FfmpegRetry(), 1);

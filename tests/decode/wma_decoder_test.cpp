@@ -217,7 +217,8 @@ TEST_F(WmaDecoderTest, OpenerUsesItForWindowsMediaSources) {
   const std::string path = Write("o.wma", WmFixture());
   SourceOpener opener;
   int hasAudio = 1;
-  std::unique_ptr<Decoder> d = opener.OpenSource(path, kSourceWindowsMedia, 0, 1, hasAudio);
+  std::unique_ptr<Decoder> d =
+      opener.OpenSource(path, kSourceWindowsMedia, 0, OpenPurpose::Conversion, hasAudio);
   ASSERT_TRUE(d);
   EXPECT_NE(dynamic_cast<WmaDecoder*>(d.get()), nullptr);
   EXPECT_EQ(opener.FfmpegRetry(), 1);
@@ -226,7 +227,7 @@ TEST_F(WmaDecoderTest, OpenerUsesItForWindowsMediaSources) {
   const std::string wav = dir.File("really_wav.wma");
   ASSERT_TRUE(test::RunFfmpeg("-f lavfi -i sine=d=0.5 -f wav " + test::Quoted(wav)));
   opener.SetFfmpegRetry(0);
-  d = opener.OpenSource(wav, kSourceWindowsMedia, 0, 1, hasAudio);
+  d = opener.OpenSource(wav, kSourceWindowsMedia, 0, OpenPurpose::Conversion, hasAudio);
   ASSERT_TRUE(d);
   EXPECT_EQ(dynamic_cast<WmaDecoder*>(d.get()), nullptr);
   EXPECT_EQ(opener.FfmpegRetry(), 0);

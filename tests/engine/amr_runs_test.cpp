@@ -15,7 +15,7 @@
 #include "engine/conversion_run.h"
 #include "engine/engine_state.h"
 #include "engine/file_list.h"
-#include "engine/file_probe.h"
+#include "engine/add_files.h"
 #include "engine/settings.h"
 #include "platform/ffmpeg/ffmpeg_handles.h"
 #include "support/av_fixture.h"

@@ -10,10 +10,9 @@
 
 #include "decode/decoder.h"
 #include "engine/channel_wiring.h"
-#include "engine/engine_state.h"
 #include "engine/gain.h"
+#include "engine/settings.h"
 #include "engine/trim_window.h"
-#include "support/memory_frontend.h"
 
 namespace sondrel {
 namespace {
@@ -244,13 +243,30 @@ TEST(NormalizeGain, OnlyForPeaksThatLeaveRoom) {
   EXPECT_EQ(NormalizeGainFor(0, 0), -1.0f);     // silent
   EXPECT_EQ(NormalizeGainFor(0, 5000), -1.0f);  // no negative samples
   EXPECT_EQ(NormalizeGainFor(-5000, 0), -1.0f);
+}
 
-  test::MemoryFrontend frontend;
-  EngineState state(frontend);
-  ComputeNormalizeGain(state, -16384, 8000);
-  EXPECT_EQ(state.normalizeGain, 2.0f);
-  ComputeNormalizeGain(state, -32768, 32767);
-  EXPECT_EQ(state.normalizeGain, -1.0f);
+TEST(ChooseGain, ByVolumeType) {
+  struct Case {
+    const char* name;
+    int volumeType;
+    int volume;
+    float normalizeGain;
+    float expected;  // 0: no gain step
+  };
+  const Case cases[] = {
+      {"normalise with room", kVolumeNormalize, 100, 2.0f, 2.0f},
+      {"normalise, peaks out of range", kVolumeNormalize, 250, -1.0f, 0.0f},
+      {"manual 250%", kVolumeManual, 250, 2.0f, 2.5f},
+      {"manual 100% is no step", kVolumeManual, 100, 2.0f, 0.0f},
+      {"manual 0%", kVolumeManual, 0, -1.0f, 0.0f},
+      {"keep", kVolumeKeep, 250, 2.0f, 0.0f},
+  };
+  for (const Case& c : cases) {
+    ConvertSettings settings;
+    settings.VolumeType = c.volumeType;
+    settings.Volume = c.volume;
+    EXPECT_FLOAT_EQ(ChooseGain(settings, c.normalizeGain), c.expected) << c.name;
+  }
 }
 
 }  // namespace

@@ -94,7 +94,7 @@ TEST_F(ConversionRun, AutomaticAndManualParametersPerFamily) {
   logs.clear();
   {
     SCOPED_TRACE("Windows Media with no format in the list fails every file");
-    state->isMediaRuntimeLoaded = [] { return 1; };
+    state->openerSetup->isMediaRuntimeLoaded = [] { return 1; };
     ConvertAll(kFormatWma);
     EXPECT_EQ(Output(mono22), "Conversion Failure");
     EXPECT_EQ(Output(stereo48), "Conversion Failure");
@@ -191,7 +191,8 @@ TEST_F(ConversionRun, Tags) {
     settings.customTag.TrackNumType = kTrackSequence;
     list.Select(a);
     list.Select(c);
-    StartConversion(*state, settings, &Row(kFormatMp3), list, true, false);
+    StartConversion(*state, settings, &Row(kFormatMp3), list, ItemSelection::Selected,
+                    RunOutput::FilePerItem);
     ASSERT_EQ(logs.size(), 2u);
     EXPECT_EQ(Writer(0).tags[0], "a");
     EXPECT_EQ(Writer(0).tags[1], "Someone");
@@ -370,7 +371,8 @@ TEST_F(ConversionRun, StartChecksQuestionsAndTheFolderShown) {
   {
     SCOPED_TRACE("empty list, no selection");
     ConvertAll(kFormatMp3);
-    StartConversion(*state, settings, &Row(kFormatMp3), list, true, false);
+    StartConversion(*state, settings, &Row(kFormatMp3), list, ItemSelection::Selected,
+                    RunOutput::FilePerItem);
     ASSERT_EQ(frontend.messages.size(), 2u);
     EXPECT_EQ(frontend.messages[0].first, "There aren't files in list.");
     EXPECT_EQ(frontend.messages[1].first, "You should select a file at least.");

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/file_probe.h"
-
 namespace sondrel {
 namespace {
 
@@ -19,72 +17,6 @@ TEST(ListColumns, CellTexts) {
   EXPECT_EQ(ChannelsText(2), "Stereo");
   EXPECT_EQ(ChannelsText(6), "5.1");
   EXPECT_EQ(ChannelsText(12), "12");
-  EXPECT_EQ(FileNamePart("/a/b/song.flac"), "song.flac");
-  EXPECT_EQ(FileNamePart("plain"), "plain");
-}
-
-TEST(AddFailureReport, ListsThirtyPathsThenMore) {
-  AddFailureReport report;
-  EXPECT_TRUE(report.Empty());
-  for (int i = 1; i <= 35; ++i) report.Add("/x/f" + std::to_string(i), false);
-  const std::string text = report.Message("");
-  EXPECT_EQ(text.rfind("Failed to load the following files.\n\n/x/f1\n", 0), 0u);
-  EXPECT_NE(text.find("/x/f30\n<more files>...\n"), std::string::npos);
-  EXPECT_EQ(text.find("/x/f31"), std::string::npos);
-  EXPECT_NE(text.find("support@"), std::string::npos) << "without a note, ask for the files";
-
-  report.Clear();
-  report.Add("/cd/track01.cda", false);
-  EXPECT_EQ(
-      report.Message(kCdTrackNote),
-      std::string("Failed to load the following files.\n\n/cd/track01.cda\n\n") + kCdTrackNote);
-
-  report.Clear();
-  report.Add("/x/\xff.mp3", true);
-  EXPECT_NE(report.Message(kCdTrackNote).find("non-English characters"), std::string::npos)
-      << "the charset hint wins over the note";
-}
-
-TEST(AddFailureReport, NameCharset) {
-  EXPECT_TRUE(NameFitsCharset("/music/Grüße?.mp3")) << "'?' is an ordinary character";
-  EXPECT_TRUE(NameFitsCharset("/music/\xF0\x9F\x8E\xB5.mp3"));
-  EXPECT_FALSE(NameFitsCharset("/music/\xFF.mp3"));
-  EXPECT_FALSE(NameFitsCharset("/music/\xC3"));
-  EXPECT_FALSE(NameFitsCharset("/music/\xC0\xAF")) << "overlong";
-  EXPECT_FALSE(NameFitsCharset("/music/\xED\xA0\x80")) << "surrogate";
-}
-
-}  // namespace
-}  // namespace sondrel
-
-#include "decode/audio_engine.h"
-#include "engine/file_probe.h"
-#include "support/audio_fixtures.h"
-#include "support/memory_frontend.h"
-#include "support/scoped_env.h"
-#include "support/temp_dir.h"
-
-namespace sondrel {
-namespace {
-
-// A track file copied from a CD to a folder opens with no reader (no drive
-// has the disc) and leaves the CD hint for the add-files message.
-TEST(ProbeFile, CdTrackCopiedToDiskFailsWithTheCdHint) {
-  test::TempDir dir;
-  const std::string cda = dir.File("Track01.cda");
-  test::WriteFileBytes(cda, test::CdaFile(1, 0, 75));
-  test::ScopedEnv device("SONDREL_CD_DEVICE", dir.File("no-such-image.cue").c_str());
-  test::MemoryFrontend frontend;
-  ASSERT_TRUE(StartAudioEngine(frontend));
-  SourceOpener opener;
-  FileItem item;
-  EXPECT_FALSE(ProbeFile(opener, cda, item));
-  StopAudioEngine();
-  EXPECT_EQ(opener.Note(), kCdTrackNote);
-  AddFailureReport report;
-  report.Add(cda, false);
-  const std::string message = report.Message(opener.Note());
-  EXPECT_EQ(message.substr(message.size() - opener.Note().size()), kCdTrackNote);
 }
 
 }  // namespace

@@ -63,8 +63,8 @@ TEST_F(MergeRun, RatesFromTheItemsBeforeTheFirstMidiFile) {
     List(AddSource("a.mid", Level(44100, 2, 4410, 10)), kSourceMidi);
     List(AddSource("b.wav", Level(8000, 1, 800, 10)), kSourceWav);
     ConvertAll(kFormatMp3, true);
-    EXPECT_EQ(state->mergeRate, 44100);
-    EXPECT_EQ(state->mergeChannels, 2);
+    EXPECT_EQ(logs.back()->sampleRate, 44100);
+    EXPECT_EQ(logs.back()->channels, 2);
   }
   {
     SCOPED_TRACE("a MIDI file second: the first item's values");
@@ -74,8 +74,8 @@ TEST_F(MergeRun, RatesFromTheItemsBeforeTheFirstMidiFile) {
     List(AddSource("e.wav", Level(48000, 2, 4800, 10)), kSourceWav);
     frontend.saveAnswer = OutPath("two.mp3");
     ConvertAll(kFormatMp3, true);
-    EXPECT_EQ(state->mergeRate, 16000);
-    EXPECT_EQ(state->mergeChannels, 1);
+    EXPECT_EQ(logs.back()->sampleRate, 16000);
+    EXPECT_EQ(logs.back()->channels, 1);
   }
 }
 

@@ -14,6 +14,7 @@
 #include "engine/gain.h"
 #include "engine/pass_progress.h"
 #include "engine/preprocess_dts.h"
+#include "engine/run_context.h"
 #include "engine/scan_peaks.h"
 #include "engine/temp_name.h"
 #include "support/fake_decoder.h"
@@ -109,8 +110,6 @@ TEST(PassProgress, GrowsOnlyAndEndsAtHundred) {
     bar.Finish();
     EXPECT_EQ(p.upperTexts.size(), texts);  // 100% is not shown twice
   }
-  EXPECT_EQ(FileNameOf("/home/u/Music/song.flac"), "song.flac");
-  EXPECT_EQ(FileNameOf("song"), "song");
 }
 
 TEST(ScanPeaks, FindsThePeaksOfEveryChannel) {
@@ -121,18 +120,17 @@ TEST(ScanPeaks, FindsThePeaksOfEveryChannel) {
   test::MemoryFrontend frontend;
   EngineState state(frontend, Fake(script));
   FileItem item{"/music/song.wav", 2, 44100, 1411, 0, kSourceWav, ""};
-  state.currentItem = &item;
   auto window = frontend.CreateConvertProgress();
   int hasAudio = 1, lowest = 1, highest = -1;
-  ASSERT_TRUE(ScanPeaks(state, item, 44100, *window, hasAudio, lowest, highest));
+  ASSERT_TRUE(
+      ScanPeaks(frontend, ItemJob(state.opener, item), 44100, *window, hasAudio, lowest, highest));
   EXPECT_EQ(lowest, -12000);
   EXPECT_EQ(highest, 12000);
   EXPECT_EQ(frontend.pumps, 3);  // blocks 0, 3 and 6
   EXPECT_EQ(frontend.progress[0].upperTexts.front(), "[0%] Normalizing song.wav...");
   EXPECT_EQ(frontend.progress[0].upperText, "[100%] Normalizing song.wav...");
 
-  ComputeNormalizeGain(state, lowest, highest);
-  EXPECT_FLOAT_EQ(state.normalizeGain, 32767.0f / 12000);
+  EXPECT_FLOAT_EQ(NormalizeGainFor(lowest, highest), 32767.0f / 12000);
 }
 
 TEST(ScanPeaks, FailuresCancelAndLength) {
@@ -145,7 +143,8 @@ TEST(ScanPeaks, FailuresCancelAndLength) {
     test::MemoryFrontend frontend;
     EngineState state(frontend, Fake(script));
     auto window = frontend.CreateConvertProgress();
-    EXPECT_FALSE(ScanPeaks(state, item, 44100, *window, hasAudio, lowest, highest));
+    EXPECT_FALSE(ScanPeaks(frontend, ItemJob(state.opener, item), 44100, *window, hasAudio, lowest,
+                           highest));
     EXPECT_EQ(hasAudio, 0);
   }
   {
@@ -157,7 +156,8 @@ TEST(ScanPeaks, FailuresCancelAndLength) {
     EngineState state(frontend, Fake(script));
     auto window = frontend.CreateConvertProgress();
     hasAudio = 1;
-    EXPECT_FALSE(ScanPeaks(state, item, 44100, *window, hasAudio, lowest, highest));
+    EXPECT_FALSE(ScanPeaks(frontend, ItemJob(state.opener, item), 44100, *window, hasAudio, lowest,
+                           highest));
     EXPECT_EQ(hasAudio, 0);
   }
   {
@@ -167,7 +167,8 @@ TEST(ScanPeaks, FailuresCancelAndLength) {
     test::MemoryFrontend frontend;
     EngineState state(frontend, Fake(script));
     auto window = frontend.CreateConvertProgress();
-    EXPECT_FALSE(ScanPeaks(state, item, 44100, *window, hasAudio, lowest, highest));
+    EXPECT_FALSE(ScanPeaks(frontend, ItemJob(state.opener, item), 44100, *window, hasAudio, lowest,
+                           highest));
     EXPECT_EQ(lowest, 0);
     EXPECT_EQ(highest, 0);
   }
@@ -180,7 +181,8 @@ TEST(ScanPeaks, FailuresCancelAndLength) {
     frontend.onPump = [](test::MemoryFrontend& f) { f.progress[0].cancel = f.pumps >= 2; };
     EngineState state(frontend, Fake(script));
     auto window = frontend.CreateConvertProgress();
-    EXPECT_FALSE(ScanPeaks(state, item, 44100, *window, hasAudio, lowest, highest));
+    EXPECT_FALSE(ScanPeaks(frontend, ItemJob(state.opener, item), 44100, *window, hasAudio, lowest,
+                           highest));
     EXPECT_EQ(frontend.pumps, 2);
     EXPECT_EQ(highest, 16384);
     EXPECT_EQ(lowest, -16384);
@@ -198,7 +200,8 @@ TEST(ScanPeaks, FailuresCancelAndLength) {
                         }));
       auto window = frontend.CreateConvertProgress();
       FileItem source{"/music/x", 1, 44100, 0, 0, type, ""};
-      ASSERT_TRUE(ScanPeaks(state, source, 44100, *window, hasAudio, lowest, highest));
+      ASSERT_TRUE(ScanPeaks(frontend, ItemJob(state.opener, source), 44100, *window, hasAudio,
+                            lowest, highest));
       if (type == kSourceMidi) {
         EXPECT_LT(highest, 6000);  // two blocks: 0.05 s of a 1 Hz sine
       } else {
@@ -216,17 +219,17 @@ TEST(PreprocessDts, WritesTheSamplesRawIntoAPrivateTemporaryFile) {
   test::MemoryFrontend frontend;
   EngineState state(frontend, Fake(script));
   FileItem copy{"/music/film.wav", 2, 44100, 0, 0, kSourceDts, ""};
-  state.currentItem = &copy;
+  std::string temp;
   auto window = frontend.CreateConvertProgress();
   int hasAudio = 1;
-  ASSERT_TRUE(PreprocessDts(state, copy, *window, hasAudio));
+  ASSERT_TRUE(PreprocessDts(frontend, ItemJob(state.opener, copy), *window, hasAudio, temp));
 
-  ASSERT_EQ(fs::path(copy.targetPath).parent_path(), dir.Path());
-  EXPECT_EQ(fs::path(copy.targetPath).extension(), ".dts");
+  ASSERT_EQ(fs::path(temp).parent_path(), dir.Path());
+  EXPECT_EQ(fs::path(temp).extension(), ".dts");
   struct stat st;
-  ASSERT_EQ(stat(copy.targetPath.c_str(), &st), 0);
+  ASSERT_EQ(stat(temp.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
-  const std::string bytes = test::ReadFileBytes(copy.targetPath);
+  const std::string bytes = test::ReadFileBytes(temp);
   ASSERT_EQ(bytes.size(), 3000u * 4);
   FakeDecoder reference(script);
   reference.Open("", 44100);
@@ -237,13 +240,14 @@ TEST(PreprocessDts, WritesTheSamplesRawIntoAPrivateTemporaryFile) {
   }
   EXPECT_EQ(frontend.pumps, 3);  // every block
   EXPECT_EQ(frontend.progress[0].upperText, "[100%] Preprocessing film.wav...");
-  fs::remove(copy.targetPath);
+  fs::remove(temp);
 }
 
 TEST(PreprocessDts, FailuresLeaveNoTemporaryFile) {
   test::TempDir dir;
   ScopedTmpDir tmp(dir.Path().string());
   FileItem copy{"/music/film.wav", 2, 44100, 0, 0, kSourceDts, ""};
+  std::string temp;
   int hasAudio = 1;
   {
     SCOPED_TRACE("Cancel");
@@ -252,8 +256,8 @@ TEST(PreprocessDts, FailuresLeaveNoTemporaryFile) {
     frontend.onPump = [](test::MemoryFrontend& f) { f.progress[0].cancel = true; };
     EngineState state(frontend, Fake(script));
     auto window = frontend.CreateConvertProgress();
-    EXPECT_FALSE(PreprocessDts(state, copy, *window, hasAudio));
-    EXPECT_TRUE(copy.targetPath.empty());
+    EXPECT_FALSE(PreprocessDts(frontend, ItemJob(state.opener, copy), *window, hasAudio, temp));
+    EXPECT_TRUE(temp.empty());
     EXPECT_EQ(CountFiles(dir.Path()), 0u);
   }
   {
@@ -263,7 +267,7 @@ TEST(PreprocessDts, FailuresLeaveNoTemporaryFile) {
     test::MemoryFrontend frontend;
     EngineState state(frontend, Fake(script));
     auto window = frontend.CreateConvertProgress();
-    EXPECT_FALSE(PreprocessDts(state, copy, *window, hasAudio));
+    EXPECT_FALSE(PreprocessDts(frontend, ItemJob(state.opener, copy), *window, hasAudio, temp));
     EXPECT_EQ(CountFiles(dir.Path()), 0u);
   }
   {
@@ -273,7 +277,7 @@ TEST(PreprocessDts, FailuresLeaveNoTemporaryFile) {
     test::MemoryFrontend frontend;
     EngineState state(frontend, Fake(script));
     auto window = frontend.CreateConvertProgress();
-    EXPECT_FALSE(PreprocessDts(state, copy, *window, hasAudio));
+    EXPECT_FALSE(PreprocessDts(frontend, ItemJob(state.opener, copy), *window, hasAudio, temp));
     EXPECT_EQ(hasAudio, 0);
     EXPECT_EQ(CountFiles(dir.Path()), 0u);
   }
@@ -284,8 +288,8 @@ TEST(PreprocessDts, FailuresLeaveNoTemporaryFile) {
     test::MemoryFrontend frontend;
     EngineState state(frontend, Fake(script));
     auto window = frontend.CreateConvertProgress();
-    EXPECT_FALSE(PreprocessDts(state, copy, *window, hasAudio));
-    EXPECT_TRUE(copy.targetPath.empty());
+    EXPECT_FALSE(PreprocessDts(frontend, ItemJob(state.opener, copy), *window, hasAudio, temp));
+    EXPECT_TRUE(temp.empty());
   }
 }
 

@@ -15,7 +15,7 @@
 #include "engine/conversion_run.h"
 #include "engine/engine_state.h"
 #include "engine/file_list.h"
-#include "engine/file_probe.h"
+#include "engine/add_files.h"
 #include "engine/settings.h"
 #include "support/av_fixture.h"
 #include "support/fake_decoder.h"
@@ -166,7 +166,7 @@ TEST_F(RealFiles, WavInfoTagsTransferWhenTheReaderHasNone) {
   const int row = Add(source);
   test::FakeDecoderScript noTags;
   noTags.channels = 1;
-  state.opener.Factories().bass = test::FakeFactory(noTags, "untagged", nullptr);
+  state.openerSetup->readers.bass = test::FakeFactory(noTags, "untagged", nullptr);
   settings.ID3TagType = kTagTransfer;
   Convert(kFormatMp3);
   ASSERT_EQ(Output(row), "tagged.mp3");

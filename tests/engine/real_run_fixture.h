@@ -12,7 +12,7 @@
 #include "engine/conversion_run.h"
 #include "engine/engine_state.h"
 #include "engine/file_list.h"
-#include "engine/file_probe.h"
+#include "engine/add_files.h"
 #include "engine/settings.h"
 #include "support/memory_frontend.h"
 #include "support/temp_dir.h"
@@ -39,7 +39,8 @@ class RealRunFixture : public testing::Test {
   }
   // "Convert All" (or "Convert All to One") to the format with this id.
   void Convert(int formatId, bool merge = false) {
-    StartConversion(state, settings, FindFormatRow(rows, formatId), list, false, merge);
+    StartConversion(state, settings, FindFormatRow(rows, formatId), list, ItemSelection::All,
+                    merge ? RunOutput::OneFile : RunOutput::FilePerItem);
   }
   std::string Output(int row) const { return frontend.Row(row, ListColumn::Output); }
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "engine/conversion_run.h"
-#include "engine/file_probe.h"
+#include "engine/add_files.h"
 
 namespace sondrel::test {
 
@@ -39,8 +39,8 @@ RunFixture::RunFixture() {
   state->writers.amr = make;
   state->writers.wma = make;
   state->documentsFolder = [this] { return (dir.Path() / "docs").string(); };
-  state->loadMediaRuntime = [] { return 0; };
-  state->isMediaRuntimeLoaded = [] { return 0; };
+  state->openerSetup->loadMediaRuntime = [] { return 0; };
+  state->openerSetup->isMediaRuntimeLoaded = [] { return 0; };
   // The Windows Media list follows the scripted runtime, not the real one.
   state->wmaFormats = MakeWmaFormats(nullptr);
 
@@ -67,7 +67,8 @@ int RunFixture::List(const std::string& path, int sourceType) {
 }
 
 void RunFixture::ConvertAll(int formatId, bool merge) {
-  StartConversion(*state, settings, FindFormatRow(rows, formatId), list, false, merge);
+  StartConversion(*state, settings, FindFormatRow(rows, formatId), list, ItemSelection::All,
+                  merge ? RunOutput::OneFile : RunOutput::FilePerItem);
 }
 
 }  // namespace sondrel::test

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,48 +60,22 @@ ConvertSettings Changed() {
   return s;
 }
 
+// Equal records; on a difference, the stored names of the members that differ.
 void ExpectSameOptions(const ConvertSettings& a, const ConvertSettings& b) {
-  EXPECT_EQ(a.OutputFormat, b.OutputFormat);
-  EXPECT_EQ(a.OptStartPageIndex, b.OptStartPageIndex);
-  EXPECT_EQ(a.Folder, b.Folder);
-  EXPECT_EQ(a.DestOutputFolderOpt, b.DestOutputFolderOpt);
-  EXPECT_EQ(a.DestSpecifiedFolder, b.DestSpecifiedFolder);
-  EXPECT_EQ(a.CreateDirs, b.CreateDirs);
-  EXPECT_EQ(a.BrowseOutputFolder, b.BrowseOutputFolder);
-  EXPECT_EQ(a.OutputFiles2MyDocuments, b.OutputFiles2MyDocuments);
-  EXPECT_EQ(a.TargetExistsOpt, b.TargetExistsOpt);
-  EXPECT_EQ(a.MonoType, b.MonoType);
-  EXPECT_EQ(a.DoNotLoadHiddenFiles, b.DoNotLoadHiddenFiles);
-  EXPECT_EQ(a.EnableDTSForCDA, b.EnableDTSForCDA);
-  EXPECT_EQ(a.EnableConvertLength, b.EnableConvertLength);
-  EXPECT_EQ(a.EnableSkipLength, b.EnableSkipLength);
-  EXPECT_EQ(a.ConvertLength, b.ConvertLength);
-  EXPECT_EQ(a.SkipLength, b.SkipLength);
-  EXPECT_EQ(a.EnableExtFilter, b.EnableExtFilter);
-  EXPECT_EQ(a.FilterExts, b.FilterExts);
-  EXPECT_EQ(a.Volume, b.Volume);
-  EXPECT_EQ(a.VolumeType, b.VolumeType);
-  EXPECT_EQ(a.ID3TagType, b.ID3TagType);
-  EXPECT_EQ(a.WMAAutoEncParam, b.WMAAutoEncParam);
-  EXPECT_EQ(a.WMABitRate, b.WMABitRate);
-  EXPECT_EQ(a.WMASampleRate, b.WMASampleRate);
-  EXPECT_EQ(a.WMAChannels, b.WMAChannels);
-  EXPECT_EQ(a.AMRMode, b.AMRMode);
-  EXPECT_EQ(a.AMRWBMode, b.AMRWBMode);
-  EXPECT_EQ(a.AMRDTX, b.AMRDTX);
-  EXPECT_EQ(a.AMRType, b.AMRType);
-  EXPECT_EQ(a.AWBMode, b.AWBMode);
-  EXPECT_EQ(a.AWBDTX, b.AWBDTX);
-  const CustomTagSettings& x = a.customTag;
-  const CustomTagSettings& y = b.customTag;
-  EXPECT_EQ(std::vector<std::string>(
-                {x.Title, x.Artist, x.Album, x.Year, x.Genre, x.Comment, x.Composer, x.Copyright}),
-            std::vector<std::string>(
-                {y.Title, y.Artist, y.Album, y.Year, y.Genre, y.Comment, y.Composer, y.Copyright}));
-  EXPECT_EQ(x.TitleAsFileName, y.TitleAsFileName);
-  EXPECT_EQ(x.TrackNumType, y.TrackNumType);
-  EXPECT_EQ(x.CustomTrackNum, y.CustomTrackNum);
-  EXPECT_EQ(a.filterExtensions, b.filterExtensions);
+  if (a == b) return;
+  std::string differ;
+  for (const SettingRow<ConvertSettings>& row : OptionRows()) {
+    if (row.kind == SettingKind::FormatValues) continue;
+    const bool same = row.number ? a.*row.number == b.*row.number : a.*row.text == b.*row.text;
+    if (!same) differ += std::string(" ") + row.name;
+  }
+  for (const SettingRow<CustomTagSettings>& row : CustomTagRows()) {
+    const bool same = row.number ? a.customTag.*row.number == b.customTag.*row.number
+                                 : a.customTag.*row.text == b.customTag.*row.text;
+    if (!same) differ += std::string(" ID3/") + row.name;
+  }
+  if (a.filterExtensions != b.filterExtensions) differ += " (filterExtensions)";
+  ADD_FAILURE() << "options differ:" << differ;
 }
 
 TEST(Settings, DefaultsFollowTheDocumentsFolder) {
@@ -133,6 +108,90 @@ TEST(Settings, SavedOptionsLoadBackIntoFreshRecords) {
   EXPECT_EQ(loaded.filterExtensions, (std::vector<std::string>{"wav", "mp3"}));
   EXPECT_EQ(FindFormatRow(loadedRows, kFormatFlac)->AutoEncParam, 0);
   EXPECT_EQ(FindFormatRow(loadedRows, kFormatFlac)->SampleRate, 96000);
+}
+
+// The stored names and their order are the store file's layout: a fresh file
+// lists its values in the order they are first written.
+TEST(Settings, StoredNamesAndSaveOrder) {
+  MemorySettingsStore store;
+  SaveSettings(store, kSaveExit | kSaveFolder | kSaveOptions, ConvertSettings(), Catalogue());
+  std::vector<std::string> options, tag;
+  size_t formatValuesAt = 0;
+  for (const std::string& write : store.writes) {
+    const std::string name = write.substr(write.find_last_of('/') + 1);
+    if (write.rfind("Options/ID3/", 0) == 0) {
+      tag.push_back(name);
+    } else if (FindSetting(kOptionsGroup, name, {}).has_value()) {
+      options.push_back(name);
+    } else if (formatValuesAt == 0) {
+      formatValuesAt = options.size();
+    }
+  }
+  EXPECT_EQ(options, (std::vector<std::string>{"OutputFormat",
+                                               "OptStartPageIndex",
+                                               "Folder",
+                                               "DestOutputFolderOpt",
+                                               "DestSpecifiedFolder",
+                                               "CreateDirs",
+                                               "BrowseOutputFolder",
+                                               "OutputFiles2MyDocuments",
+                                               "TargetExistsOpt",
+                                               "MonoType",
+                                               "DoNotLoadHiddenFiles",
+                                               "EnableDTSForCDA",
+                                               "EnableConvertLength",
+                                               "EnableSkipLength",
+                                               "ConvertLength",
+                                               "SkipLength",
+                                               "EnableExtFilter",
+                                               "FilterExts",
+                                               "Volume",
+                                               "VolumeType",
+                                               "ID3TagType",
+                                               "WMAAutoEncParam",
+                                               "WMABitRate",
+                                               "WMASampleRate",
+                                               "WMAChannels",
+                                               "AMRMode",
+                                               "AMRWBMode",
+                                               "AMRDTX",
+                                               "AMRType",
+                                               "AWBMode",
+                                               "AWBDTX"}));
+  EXPECT_EQ(formatValuesAt, 25u) << "the per-format values follow WMAChannels";
+  EXPECT_EQ(tag, (std::vector<std::string>{"Title", "Artist", "Album", "Year", "Genre", "Comment",
+                                           "Composer", "Copyright", "TitleAsFileName",
+                                           "TrackNumType", "CustomTrackNum"}));
+}
+
+TEST(Settings, FindSettingNamesEveryStoredOption) {
+  const std::vector<FormatRow> rows = Catalogue();
+  struct Case {
+    const char* group;
+    const char* name;
+    std::optional<SettingKind> kind;
+  };
+  const Case cases[] = {
+      {kOptionsGroup, "Volume", SettingKind::Number},
+      {kOptionsGroup, "Folder", SettingKind::Folder},
+      {kOptionsGroup, "DestSpecifiedFolder", SettingKind::Folder},
+      {kOptionsGroup, "FilterExts", SettingKind::Text},
+      {kOptionsGroup, "MP3BitRate", SettingKind::Number},
+      {kOptionsGroup, "AACDEVICECodecID", SettingKind::Number},
+      {kCustomTagGroup, "Title", SettingKind::TagText},
+      {kCustomTagGroup, "CustomTrackNum", SettingKind::Number},
+      {kOptionsGroup, "AMRCodecID", std::nullopt},  // AMR keeps no per-format values
+      {kOptionsGroup, "MP3", std::nullopt},
+      {kOptionsGroup, "FirstRun", std::nullopt},  // kept by CheckFirstRun, not an option
+      {kOptionsGroup, "volume", std::nullopt},
+      {kOptionsGroup, "", std::nullopt},
+      {kOptionsGroup, "Title", std::nullopt},
+      {kCustomTagGroup, "Volume", std::nullopt},
+      {"Other", "Volume", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FindSetting(c.group, c.name, rows), c.kind) << c.group << "/" << c.name;
+  }
 }
 
 TEST(Settings, MissingGroupsAndValues) {

@@ -12,7 +12,7 @@
 #include "engine/conversion_run.h"
 #include "engine/engine_state.h"
 #include "engine/file_list.h"
-#include "engine/file_probe.h"
+#include "engine/add_files.h"
 #include "engine/settings.h"
 #include "platform/mediaruntime/wm_profile.h"
 #include "support/av_fixture.h"
@@ -71,7 +71,8 @@ class WmaRun : public ::testing::Test {
   }
 
   void Convert(int formatId, bool merge = false) {
-    StartConversion(state, settings, FindFormatRow(rows, formatId), list, false, merge);
+    StartConversion(state, settings, FindFormatRow(rows, formatId), list, ItemSelection::All,
+                    merge ? RunOutput::OneFile : RunOutput::FilePerItem);
   }
 
   std::string Output(int row) const { return frontend.Row(row, ListColumn::Output); }
@@ -172,7 +173,8 @@ TEST_F(WmaRun, ConvertedWmaTagsTransferToMp3) {
   const int wma = AddFile(OutPath("t.wma"));
   list.Select(wma);
   settings.ID3TagType = kTagTransfer;
-  StartConversion(state, settings, FindFormatRow(rows, kFormatMp3), list, true, false);
+  StartConversion(state, settings, FindFormatRow(rows, kFormatMp3), list, ItemSelection::Selected,
+                  RunOutput::FilePerItem);
   ASSERT_EQ(Output(wma), "t.mp3");
   auto p = test::ProbeFile(OutPath("t.mp3"));
   EXPECT_EQ(p["format.tag.title"], "Custom Title");

@@ -1,4 +1,4 @@
-// The documents, program and data folders.
+// The documents, program and data folders, and the shared file queries.
 #include "platform/paths.h"
 
 #include <gtest/gtest.h>
@@ -66,6 +66,40 @@ TEST(Paths, ProgramAndDataFolders) {
   EXPECT_EQ(DataFolder(), (prefix / "share" / "sondrel").string() + "/");
   EXPECT_EQ(FindDataFile("test_platform"), program + "test_platform");
   EXPECT_EQ(FindDataFile("no-such-file.htb"), DataFolder() + "no-such-file.htb");
+}
+
+TEST(Paths, FileQueries) {
+  test::TempDir dir;
+  test::WriteFileBytes(dir.File("f"), "12345");
+  fs::create_directories(dir.Path() / "a");
+  fs::create_symlink(dir.Path() / "nowhere", dir.Path() / "dangling");
+  fs::create_symlink(dir.Path() / "f", dir.Path() / "link");
+  struct Case {
+    const char* name;
+    bool exists;
+    bool sameAsF;
+    bool hasSize;  // a regular file (through links)
+  };
+  const Case cases[] = {
+      {"f", true, true, true},          {"a", true, false, false},  {"f/x", false, false, false},
+      {"dangling", true, false, false}, {"link", true, true, true}, {"a/../f", true, true, true},
+      {"missing", false, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir.File(c.name);
+    EXPECT_EQ(FileExists(path), c.exists);
+    EXPECT_EQ(IsSameFile(path, dir.File("f")), c.sameAsF);
+    uint64_t size = 99;
+    EXPECT_EQ(GetFileSizeOf(path, size), c.hasSize);
+    EXPECT_EQ(size, c.hasSize ? 5u : 99u) << "unchanged when it fails";
+  }
+  EXPECT_FALSE(FileExists(""));
+  EXPECT_TRUE(IsSameFile("/no/such", "/no/such")) << "equal texts";
+
+  EXPECT_EQ(FileNameOf("/home/u/Music/song.flac"), "song.flac");
+  EXPECT_EQ(FileNameOf("/a/b/"), "");
+  EXPECT_EQ(FileNameOf("plain"), "plain");
 }
 
 }  // namespace

@@ -58,5 +58,28 @@ TEST(Text, IdentityUnderUtf8AndTheCLocale) {
   }
 }
 
+TEST(Text, NameFitsCharset) {
+  struct Case {
+    const char* name;
+    const char* path;
+    bool fits;
+  };
+  const Case cases[] = {
+      {"'?' is an ordinary character", "/music/Grüße?.mp3", true},
+      {"four-byte form", "/music/\xF0\x9F\x8E\xB5.mp3", true},
+      {"not UTF-8 at all", "/music/\xFF.mp3", false},
+      {"cut off", "/music/\xC3", false},
+      {"overlong", "/music/\xC0\xAF", false},
+      {"surrogate", "/music/\xED\xA0\x80", false},
+      {"above U+10FFFF", "/music/\xF4\x90\x80\x80", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(NameFitsCharset(c.path), c.fits) << c.name;
+}
+
+TEST(Text, AsciiCaseLeavesOtherBytesAlone) {
+  EXPECT_EQ(AsciiLower("MP3 Ogg.FLAC \xC3\x89"), "mp3 ogg.flac \xC3\x89");
+  EXPECT_EQ(AsciiUpper("mp3 ogg.flac \xC3\xA9"), "MP3 OGG.FLAC \xC3\xA9");
+}
+
 }  // namespace
 }  // namespace sondrel

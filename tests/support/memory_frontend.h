@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/frontend.h"
+#include "engine/frontend.h"
 
 namespace sondrel::test {
 

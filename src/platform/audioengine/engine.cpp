@@ -2,7 +2,6 @@
 // decoders, the channel handles and the default soundfonts, and the BASS_*
 // calls that work on them. Backends are chosen here by content.
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -23,6 +22,8 @@
 #include "platform/audioengine/tag_reader.h"
 #include "platform/audioengine/tags.h"
 #include "platform/audioengine/wavpack_channel.h"
+#include "platform/paths.h"
+#include "platform/text.h"
 
 namespace sondrel {
 
@@ -177,11 +178,6 @@ std::unique_ptr<Channel> OpenByContent(const std::string& path, int& error) {
   return nullptr;
 }
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 }  // namespace
 
 DWORD BASS_GetVersion() { return kVersion; }
@@ -227,7 +223,7 @@ BOOL BASS_Free() {
 
 HPLUGIN BASS_PluginLoad(const char* file, DWORD flags) {
   if (file == nullptr || (flags & BASS_UNICODE)) return Fail(BASS_ERROR_FILEOPEN, HPLUGIN{0});
-  std::string name = Lower(std::filesystem::path(file).filename().string());
+  std::string name = AsciiLower(FileNameOf(file));
   if (name.rfind("lib", 0) == 0) name.erase(0, 3);
   for (const char* suffix : {".dll", ".so"}) {
     const size_t n = std::char_traits<char>::length(suffix);

@@ -1,18 +1,19 @@
-// The one seam between the engine and whatever shows it to a person.
+// The engine's port: the one seam between the engine and whatever shows it
+// to a person.
 //
-// Engine, decode and encode code reach the window only through `Frontend`:
-// list row texts, progress windows, questions and messages, the save dialog of
-// merge mode and the shell. The main window implements it with wx, tests with
-// an in-memory recorder, the command-line front end on a terminal. Nothing here
-// may include a wx header.
+// The engine reaches the window only through `Frontend`: list row texts,
+// progress windows, questions and messages, the save dialog of merge mode and
+// the shell. The main window implements it with wx, tests with an in-memory
+// recorder, the command-line front end on a terminal. The decode layer sees
+// only the part it needs, `UserPrompts`. Nothing here may include a wx header.
 #pragma once
 
 #include <memory>
 #include <string>
 
-namespace sondrel {
+#include "decode/user_prompts.h"
 
-enum class MessageIcon { Information, Exclamation, Question };
+namespace sondrel {
 
 // Columns of the file list that a run writes.
 enum class ListColumn { Output, Volume };
@@ -40,10 +41,10 @@ class ProgressWindow {
   virtual void RequestClose() = 0;
 };
 
-class Frontend {
+// Message boxes, Yes/No questions and opening a document come from
+// UserPrompts.
+class Frontend : public UserPrompts {
  public:
-  virtual ~Frontend() = default;
-
   // The file list. `row` is the row index the run was given.
   virtual void SetRowText(int row, ListColumn column, const std::string& text) = 0;
   virtual void EnsureRowVisible(int row) = 0;
@@ -58,19 +59,25 @@ class Frontend {
   // Dispatches every pending event and returns without waiting.
   virtual void PumpMessages() = 0;
 
-  // Message boxes captioned with the product name.
-  virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
-  // A Yes/No question; true for Yes.
-  virtual bool AskYesNo(const std::string& text) = 0;
-
   // Save dialog of merge mode for a format's extension (lower case, no dot).
   // Asks before overwriting. Returns the chosen path, or empty when cancelled.
   virtual std::string AskSaveFile(const std::string& extension) = 0;
 
-  // Shell: open a document, folder or web address with the desktop's handler,
-  // and show a file selected in the file manager.
-  virtual void OpenDocument(const std::string& pathOrUrl) = 0;
+  // Shell: show a file selected in the file manager.
   virtual void ShowInFolder(const std::string& path) = 0;
+};
+
+// Keeps the main window busy (disabled, with a wait cursor) for its lifetime:
+// SetBusy(true) when made, SetBusy(false) when it ends, on every path.
+class BusyScope {
+ public:
+  explicit BusyScope(Frontend& frontend) : m_frontend(frontend) { m_frontend.SetBusy(true); }
+  ~BusyScope() { m_frontend.SetBusy(false); }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  Frontend& m_frontend;
 };
 
 }  // namespace sondrel

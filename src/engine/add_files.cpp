@@ -1,0 +1,114 @@
+#include "engine/add_files.h"
+
+#include <memory>
+
+#include "decode/source_type.h"
+#include "engine/messages.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+
+namespace sondrel {
+
+namespace {
+
+// The failed paths a report names; later ones are summed up in one line.
+constexpr int kListedFailures = 30;
+
+}  // namespace
+
+bool ProbeFile(SourceOpener& opener, const std::string& path, FileItem& item) {
+  const int sourceType = ClassifySource(path);
+  opener.SetFfmpegRetry(0);
+  int hasAudio = 1;
+  std::unique_ptr<Decoder> reader =
+      opener.OpenSource(path, sourceType, 0, OpenPurpose::Probe, hasAudio);
+  if (!reader) {
+    if (sourceType == kSourceCdTrack) opener.SetNote(kCdTrackNote);
+    return false;
+  }
+  item = FileItem{};
+  item.sourcePath = path;
+  item.duration = reader->GetDuration();
+  item.sampleRate = reader->GetSampleRate();
+  item.bitRate = reader->GetBitRate();
+  item.channels = reader->GetChannels();
+  item.sourceType = sourceType;
+  reader->Close();
+  return true;
+}
+
+int AddOneFile(SourceOpener& opener, AddTarget& target, const std::string& path) {
+  if (target.listed.Contains(path)) return 0;
+  FileItem item;
+  if (!ProbeFile(opener, path, item)) return -1;
+  const int row = target.addRow(std::move(item));
+  target.listed.Insert(path);
+  return row;
+}
+
+AddResult AddPaths(EngineState& state, AddTarget& target, const std::vector<std::string>& paths,
+                   std::unique_ptr<ProgressWindow> progress) {
+  Frontend& frontend = state.frontend;
+  AddFailureReport failures;
+  AddResult result;
+  {
+    BusyScope busy(frontend);
+    if (!progress) progress = frontend.CreateAddProgress();
+    const int count = static_cast<int>(paths.size());
+    progress->SetRange(ProgressPart::Upper, count);
+    progress->SetPosition(ProgressPart::Upper, 0);
+    frontend.PumpMessages();
+    state.opener.SetNote(std::string());
+    for (int i = 0; i < count; ++i) {
+      const std::string& path = paths[static_cast<size_t>(i)];
+      progress->SetText(ProgressPart::Upper, AddingFileText(i + 1, count, FileNameOf(path)));
+      progress->Step(ProgressPart::Upper);
+      if (!NameFitsCharset(path)) {
+        failures.Add(path, true);
+      } else if (AddOneFile(state.opener, target, path) == -1) {
+        failures.Add(path, false);
+      }
+      frontend.PumpMessages();
+      if (progress->CancelRequested()) {
+        result.cancelled = true;
+        break;
+      }
+    }
+    progress->RequestClose();
+  }
+  result.failed = failures.Count();
+  if (!failures.Empty()) {
+    frontend.ShowMessage(failures.Message(state.opener.Note()), MessageIcon::Exclamation);
+  }
+  return result;
+}
+
+void AddFailureReport::Clear() {
+  m_list.clear();
+  m_count = 0;
+  m_charset = false;
+}
+
+void AddFailureReport::Add(const std::string& path, bool charset) {
+  if (charset) m_charset = true;
+  ++m_count;
+  if (m_count <= kListedFailures) {
+    m_list += path + "\n";
+  } else if (m_count == kListedFailures + 1) {
+    m_list += kMoreFilesLine;
+  }
+}
+
+std::string AddFailureReport::Message(const std::string& note) const {
+  std::string text = kAddFailedHeading + m_list;
+  if (m_charset) {
+    text += kCharsetHint;
+  } else if (!note.empty()) {
+    text += "\n" + note;
+  } else {
+    text += SendFilesRequest();
+  }
+  return text;
+}
+
+}  // namespace sondrel

@@ -1,0 +1,41 @@
+// The per-item loop both runs share: for each item the soundfont check, the
+// progress texts, the target, DTS preprocessing, normalising, the conversion
+// with its single retry through FFmpeg, and the row texts of the outcome.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/frontend.h"
+#include "engine/run_context.h"
+
+namespace sondrel {
+
+// The per-item part that differs between the two runs.
+struct ItemHandler {
+  // Name in the lower progress text ("to %s").
+  std::string lowerName;
+  // Gives the item its target; false with the reason in `status`.
+  std::function<bool(FileItem& item, std::string& status)> prepare;
+  // One conversion attempt of the job's source (the item or its
+  // preprocessed copy) into its targetPath.
+  std::function<bool(const ItemJob& job, ProgressWindow& progress, int& hasAudio)> convert;
+};
+
+struct ItemsResult {
+  int reached = 0;  // items whose turn came
+  bool cancelled = false;
+};
+
+// Runs every item through `opener`; `rows[i]` is the list row of `items[i]`.
+// Converted items keep their targetPath, all others have it emptied.
+ItemsResult RunItems(const RunContext& run, SourceOpener& opener,
+                     const std::vector<FileItem*>& items, const std::vector<int>& rows,
+                     ProgressWindow& progress, const ItemHandler& handler);
+
+// The window of a run: overall bar 0..count, shown and pumped.
+std::unique_ptr<ProgressWindow> OpenRunProgress(Frontend& frontend, int count);
+
+}  // namespace sondrel
