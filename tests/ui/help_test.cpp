@@ -20,10 +20,8 @@
 
 #include "decode/audio_engine.h"
 #include "decode/source_opener.h"
-#include "engine/conversion_run.h"
-#include "engine/file_probe.h"
-#include "engine/run_steps.h"
-#include "engine/target_naming.h"
+#include "decode/messages.h"
+#include "engine/messages.h"
 #include "fake_window_manager.h"
 #include "screenshot.h"
 #include "settle.h"
@@ -257,9 +255,9 @@ TEST(HelpBook, EveryPageLinkAndFailureTextIsThere) {
                                      std::string("Failed to create folder \""),
                                      std::string("Failed to create file \""),
                                      std::string(kSoundfontMissingStatus),
-                                     std::string(run::kSkipTooLongNote),
-                                     std::string(run::kWriteFailedNote),
-                                     std::string(run::kSourceMissingNote),
+                                     std::string(kSkipTooLongNote),
+                                     std::string(kWriteFailedNote),
+                                     std::string(kSourceMissingNote),
                                      std::string(kCdTrackNote),
                                      SupportNote(),
                                      std::string(kNoSelectionMessage),
