@@ -26,8 +26,8 @@ struct LavcCodecSetup {
 class LavcCodec : public FrameCodec {
  public:
   // Opens the encoder; null when it refuses the parameters or memory runs
-  // out. The sample format is the first the encoder lists (16-bit when it
-  // lists none).
+  // out. The sample format is the encoder's 16-bit one when it has one (as
+  // the ffmpeg command picks), else the first it lists.
   static std::unique_ptr<LavcCodec> Open(const LavcCodecSetup& setup);
 
   // The encoder's frame size after opening: 0 or 1 when it takes blocks of

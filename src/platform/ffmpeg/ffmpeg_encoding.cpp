@@ -4,6 +4,21 @@
 
 namespace sondrel::ffmpeg {
 
+namespace {
+
+// The format the ffmpeg command gives an encoder fed with 16-bit samples:
+// 16-bit (packed or planar) when the encoder takes it, so that no wider
+// conversion is asked for, else the first it lists.
+AVSampleFormat FormatFor16Bit(const AVCodec* codec) {
+  if (!codec->sample_fmts) return AV_SAMPLE_FMT_S16;
+  for (const AVSampleFormat* f = codec->sample_fmts; *f != AV_SAMPLE_FMT_NONE; ++f) {
+    if (av_get_packed_sample_fmt(*f) == AV_SAMPLE_FMT_S16) return *f;
+  }
+  return codec->sample_fmts[0];
+}
+
+}  // namespace
+
 CodecContext OpenEncoder(const EncoderSetup& setup) {
   if (!setup.codec || setup.sampleRate <= 0 || setup.channels < 1) return {};
   CodecContext codec = MakeCodecContext(setup.codec);
@@ -13,10 +28,8 @@ CodecContext OpenEncoder(const EncoderSetup& setup) {
   av_channel_layout_default(&c->ch_layout, setup.channels);
   if (setup.bitRate > 0) c->bit_rate = setup.bitRate;
   c->time_base = AVRational{1, setup.sampleRate};
-  c->sample_fmt = setup.sampleFormat;
-  if (c->sample_fmt == AV_SAMPLE_FMT_NONE) {
-    c->sample_fmt = setup.codec->sample_fmts ? setup.codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
-  }
+  c->sample_fmt =
+      setup.sampleFormat != AV_SAMPLE_FMT_NONE ? setup.sampleFormat : FormatFor16Bit(setup.codec);
   if (setup.globalHeader) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   if (setup.lenientRates) c->strict_std_compliance = FF_COMPLIANCE_UNOFFICIAL;
   if (avcodec_open2(c, setup.codec, nullptr) < 0) return {};

@@ -18,8 +18,9 @@ using PacketSink = std::function<int(AVPacket* packet)>;
 
 struct EncoderSetup {
   const AVCodec* codec = nullptr;
-  // AV_SAMPLE_FMT_NONE takes the first format the encoder lists (16-bit when
-  // it lists none).
+  // AV_SAMPLE_FMT_NONE takes what the ffmpeg command picks for 16-bit input:
+  // the encoder's 16-bit format (packed or planar) when it lists one, else
+  // the first it lists (16-bit when it lists none).
   AVSampleFormat sampleFormat = AV_SAMPLE_FMT_NONE;
   int sampleRate = 0;
   int channels = 0;           // FFmpeg's default layout of this many
