@@ -4,18 +4,11 @@
 
 namespace sondrel {
 
-std::unique_ptr<LavcCodec> LavcCodec::Open(const LavcCodecSetup& setup) {
+std::unique_ptr<LavcCodec> LavcCodec::Open(const ffmpeg::EncoderSetup& setup, int maxBlockFrames) {
   if (setup.channels > 2) return nullptr;
-  ffmpeg::EncoderSetup codec;
-  codec.codec = setup.encoder;
-  codec.sampleRate = setup.sampleRate;
-  codec.channels = setup.channels;
-  codec.bitRate = setup.bitRate;
-  codec.globalHeader = setup.globalHeader;
-  codec.lenientRates = setup.lenientRates;
   // One frame buffer for the life of the codec: a whole codec frame, or the
   // largest block of the direct path.
-  ffmpeg::FrameEncoder encoder(ffmpeg::OpenEncoder(codec), setup.maxBlockFrames);
+  ffmpeg::FrameEncoder encoder(ffmpeg::OpenEncoder(setup), maxBlockFrames);
   if (!encoder) return nullptr;
   return std::unique_ptr<LavcCodec>(new LavcCodec(std::move(encoder)));
 }

@@ -13,22 +13,12 @@
 
 namespace sondrel {
 
-struct LavcCodecSetup {
-  const AVCodec* encoder = nullptr;
-  int sampleRate = 0;
-  int channels = 0;     // 1 or 2
-  int64_t bitRate = 0;  // 0 leaves the codec's default
-  bool globalHeader = false;
-  bool lenientRates = false;  // accept rates the codec's standard does not (G.726)
-  int maxBlockFrames = 0;     // largest planar block EncodeBlock will be given
-};
-
 class LavcCodec : public FrameCodec {
  public:
-  // Opens the encoder; null when it refuses the parameters or memory runs
-  // out. The sample format is the encoder's 16-bit one when it has one (as
-  // the ffmpeg command picks), else the first it lists.
-  static std::unique_ptr<LavcCodec> Open(const LavcCodecSetup& setup);
+  // Opens the encoder (one or two channels); null when it refuses the
+  // parameters or memory runs out. `maxBlockFrames` is the largest planar
+  // block EncodeBlock will be given.
+  static std::unique_ptr<LavcCodec> Open(const ffmpeg::EncoderSetup& setup, int maxBlockFrames);
 
   // The encoder's frame size after opening: 0 or 1 when it takes blocks of
   // any size.
