@@ -88,8 +88,8 @@ bool WithSampleType(int format, const Work& work) {
   }
 }
 
-// Where channel c of a frame starts, in samples of type T, and the distance
-// from one of its samples to the next.
+// Sample `first` of channel c in a frame's data, as type T; the channel's
+// next sample is 1 (planar) or `channels` (packed) further on.
 template <typename T, typename Data>
 T* ChannelStart(Data* const* data, bool planar, int channels, int c, int first) {
   if (planar) return reinterpret_cast<T*>(data[c]) + first;

@@ -31,8 +31,8 @@ int16_t SampleFromFloat(float v);
 int16_t SampleFromDouble(double v);
 
 // Converts frames [first, first + count) of `frame` to 16 bits: frame channel
-// c goes to out[c] for c < outChannels, which must not exceed the frame's
-// channels. False, writing nothing, for another sample format or a frame
+// c goes to out[c] for c < outChannels (channels beyond the frame's are not
+// written). False, writing nothing, for another sample format or a frame
 // without channels.
 bool FrameToInt16(const AVFrame& frame, int first, int count, int16_t* const* out, int outChannels,
                   int step);
