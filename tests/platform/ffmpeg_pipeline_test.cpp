@@ -93,11 +93,16 @@ TEST(FfmpegFrameSamples, EveryFormatTo16BitsByOneRule) {
     ASSERT_TRUE(FrameToInt16(*frame, 0, 3, starts, 2, 2));
     EXPECT_EQ(interleaved, c.interleaved);
 
-    SCOPED_TRACE("planes, from the second frame, first channel only");
-    std::vector<int16_t> plane(3, 99);
-    int16_t* planes[1] = {plane.data()};
-    ASSERT_TRUE(FrameToInt16(*frame, 1, 2, planes, 1, 1));
-    EXPECT_EQ(plane, (std::vector<int16_t>{c.interleaved[2], c.interleaved[4], 99}));
+    SCOPED_TRACE("planes from the second frame on, then the first channel alone");
+    std::vector<int16_t> left(3, 99), right(3, 99);
+    int16_t* planes[2] = {left.data(), right.data()};
+    ASSERT_TRUE(FrameToInt16(*frame, 1, 2, planes, 2, 1));
+    EXPECT_EQ(left, (std::vector<int16_t>{c.interleaved[2], c.interleaved[4], 99}));
+    EXPECT_EQ(right, (std::vector<int16_t>{c.interleaved[3], c.interleaved[5], 99}));
+    std::vector<int16_t> mono(3, 99);
+    int16_t* first[1] = {mono.data()};
+    ASSERT_TRUE(FrameToInt16(*frame, 0, 3, first, 1, 1));
+    EXPECT_EQ(mono, (std::vector<int16_t>{c.interleaved[0], c.interleaved[2], c.interleaved[4]}));
   }
   SCOPED_TRACE("a format without samples to convert, and a frame without channels");
   int16_t sample = 99;
@@ -136,13 +141,18 @@ TEST(FfmpegFrameSamples, SixteenBitsIntoEveryFormatAndBackWithSilenceAfterTheVal
     EXPECT_EQ(r[3], 0);
     EXPECT_EQ(r[4], 0);
   }
-  SCOPED_TRACE("interleaved input with a step");
+  SCOPED_TRACE("interleaved input with a step, into planes and into packed samples");
   const std::vector<int16_t> interleaved = {1, 2, 3, 4};
-  Frame frame = MakeAudioFrame(AV_SAMPLE_FMT_S16P, 2);
   const int16_t* in[2] = {interleaved.data(), interleaved.data() + 1};
-  ASSERT_TRUE(Int16ToFrame(*frame, 2, in, 2));
-  EXPECT_EQ(reinterpret_cast<int16_t*>(frame->extended_data[0])[1], 3);
-  EXPECT_EQ(reinterpret_cast<int16_t*>(frame->extended_data[1])[1], 4);
+  Frame planar = MakeAudioFrame(AV_SAMPLE_FMT_S16P, 2);
+  ASSERT_TRUE(Int16ToFrame(*planar, 2, in, 2));
+  EXPECT_EQ(reinterpret_cast<int16_t*>(planar->extended_data[0])[1], 3);
+  EXPECT_EQ(reinterpret_cast<int16_t*>(planar->extended_data[1])[1], 4);
+  Frame packed = MakeAudioFrame(AV_SAMPLE_FMT_S32, 2);
+  ASSERT_TRUE(Int16ToFrame(*packed, 2, in, 2));
+  const auto* words = reinterpret_cast<int32_t*>(packed->extended_data[0]);
+  EXPECT_EQ(std::vector<int32_t>(words, words + 4),
+            (std::vector<int32_t>{65536, 2 * 65536, 3 * 65536, 4 * 65536}));
 }
 
 // Decodes stream 0 of `path` to its end; the samples decoded.

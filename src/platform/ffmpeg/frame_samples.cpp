@@ -96,6 +96,55 @@ T* ChannelStart(Data* const* data, bool planar, int channels, int c, int first) 
   return reinterpret_cast<T*>(data[0]) + static_cast<size_t>(first) * channels + c;
 }
 
+// dst[i * dstStep] = convert(src[i * srcStep]) for `count` samples. The
+// steps of one and two channels (planes, stereo) are constants to the
+// compiler, so that it can vectorise those loops; others are taken as given.
+template <int kSrcStep, int kDstStep, typename S, typename D, typename Convert>
+void CopyWithSteps(const S* src, int srcStep, D* dst, int dstStep, int count,
+                   const Convert& convert) {
+  const int from = kSrcStep ? kSrcStep : srcStep;
+  const int to = kDstStep ? kDstStep : dstStep;
+  for (int i = 0; i < count; ++i) dst[i * to] = convert(src[i * from]);
+}
+
+template <typename S, typename D, typename Convert>
+void CopyChannel(const S* src, int srcStep, D* dst, int dstStep, int count,
+                 const Convert& convert) {
+  if (srcStep == 1 && dstStep == 1) {
+    CopyWithSteps<1, 1>(src, srcStep, dst, dstStep, count, convert);
+  } else if (srcStep == 2 && dstStep == 1) {
+    CopyWithSteps<2, 1>(src, srcStep, dst, dstStep, count, convert);
+  } else if (srcStep == 1 && dstStep == 2) {
+    CopyWithSteps<1, 2>(src, srcStep, dst, dstStep, count, convert);
+  } else if (srcStep == 2 && dstStep == 2) {
+    CopyWithSteps<2, 2>(src, srcStep, dst, dstStep, count, convert);
+  } else {
+    CopyWithSteps<0, 0>(src, srcStep, dst, dstStep, count, convert);
+  }
+}
+
+// Packed stereo to two destinations in one pass (reading the frame in
+// order beats two passes over every other sample).
+template <int kDstStep, typename S, typename D, typename Convert>
+void SplitStereo(const S* src, D* left, D* right, int dstStep, int count, const Convert& convert) {
+  const int to = kDstStep ? kDstStep : dstStep;
+  for (int i = 0; i < count; ++i) {
+    left[i * to] = convert(src[2 * i]);
+    right[i * to] = convert(src[2 * i + 1]);
+  }
+}
+
+// Two sources into packed stereo in one pass.
+template <int kSrcStep, typename S, typename D, typename Convert>
+void JoinStereo(const S* left, const S* right, int srcStep, D* dst, int count,
+                const Convert& convert) {
+  const int from = kSrcStep ? kSrcStep : srcStep;
+  for (int i = 0; i < count; ++i) {
+    dst[2 * i] = convert(left[i * from]);
+    dst[2 * i + 1] = convert(right[i * from]);
+  }
+}
+
 }  // namespace
 
 int16_t SampleFromFloat(float v) { return FromReal(v); }
@@ -110,10 +159,19 @@ bool FrameToInt16(const AVFrame& frame, int first, int count, int16_t* const* ou
   const int stride = planar ? 1 : channels;
   return WithSampleType(frame.format, [&](auto type) {
     using T = decltype(type);
+    const auto convert = [](T v) { return From(v); };
+    if (!planar && channels == 2 && outChannels >= 2) {
+      const T* src = reinterpret_cast<const T*>(frame.extended_data[0]) + 2 * first;
+      if (step == 1) {
+        SplitStereo<1>(src, out[0], out[1], step, count, convert);
+      } else {
+        SplitStereo<0>(src, out[0], out[1], step, count, convert);
+      }
+      return;
+    }
     for (int c = 0; c < std::min(outChannels, channels); ++c) {
       const T* src = ChannelStart<const T>(frame.extended_data, planar, channels, c, first);
-      int16_t* dst = out[c];
-      for (int i = 0; i < count; ++i) dst[i * step] = From(src[i * stride]);
+      CopyChannel(src, stride, out[c], step, count, convert);
     }
   });
 }
@@ -126,10 +184,21 @@ bool Int16ToFrame(AVFrame& frame, int valid, const int16_t* const* in, int step)
   valid = std::clamp(valid, 0, n);
   return WithSampleType(frame.format, [&](auto type) {
     using T = decltype(type);
+    const auto convert = [](int16_t v) { return To<T>(v); };
+    if (!planar && channels == 2) {
+      T* dst = reinterpret_cast<T*>(frame.extended_data[0]);
+      if (step == 1) {
+        JoinStereo<1>(in[0], in[1], step, dst, valid, convert);
+      } else {
+        JoinStereo<0>(in[0], in[1], step, dst, valid, convert);
+      }
+      std::fill(dst + 2 * valid, dst + 2 * n, To<T>(0));
+      return;
+    }
     for (int c = 0; c < channels; ++c) {
       T* dst = ChannelStart<T>(frame.extended_data, planar, channels, c, 0);
       const int16_t* src = in[c];
-      for (int i = 0; i < valid; ++i) dst[i * stride] = To<T>(src[i * step]);
+      CopyChannel(src, step, dst, stride, valid, convert);
       for (int i = valid; i < n; ++i) dst[i * stride] = To<T>(0);
     }
   });
