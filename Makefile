@@ -38,7 +38,7 @@ fuzz: setup
 
 bench: setup
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSONDREL_BENCH=ON -DSONDREL_TESTS=OFF
-	cmake --build build-bench -j $(JOBS)
+	cmake --build build-bench -j $(JOBS) --target benches
 	./scripts/run-bench.sh build-bench
 
 clean:

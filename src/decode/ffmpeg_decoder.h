@@ -3,16 +3,16 @@
 //
 // Progress is in bytes: length is the input's size, position the input's
 // byte offset after the last Read. Samples that a decoded frame holds beyond
-// one block wait for the next Read. A packet the codec rejects is skipped and
-// decoding goes on with the next one; at the end of the input the decoder is
-// drained, so codecs with delay deliver their last frames.
+// one block wait for the next Read. Packets go through the pipeline's decode
+// loop (platform/ffmpeg/ffmpeg_decoding.h: bad packets are skipped, the
+// decoder is drained at the end) and frames through its converter.
 #pragma once
 
 #include <string>
 
 #include "decode/decoder.h"
 #include "decode/ffmpeg_samples.h"
-#include "platform/ffmpeg/ffmpeg_handles.h"
+#include "platform/ffmpeg/ffmpeg_decoding.h"
 
 namespace sondrel {
 
@@ -34,20 +34,15 @@ class FfmpegDecoder : public Decoder {
  private:
   // Releases FFmpeg state and resets the properties; keeps m_foundAudio.
   void Release();
-  // Makes m_frame hold decoded samples; false at the end of the stream.
-  bool NextFrame();
-  // Sends the next packet of the audio stream, or the end of the stream.
-  void FeedDecoder();
 
   ffmpeg::InputContext m_input;
-  ffmpeg::CodecContext m_codec;
-  ffmpeg::Packet m_packet;
-  ffmpeg::Frame m_frame;
+  ffmpeg::PacketReader m_packets;
+  ffmpeg::StreamDecoder m_decoder;
+  const AVFrame* m_frame = nullptr;  // the decoder's frame being delivered
   int m_streamIndex = -1;
   bool m_foundAudio = false;
-  bool m_inputEnded = false;    // the end of the stream was sent to the decoder
-  bool m_decoderEnded = false;  // the decoder has delivered everything
-  int m_frameCursor = 0;        // frames of m_frame already delivered
+  bool m_ended = false;   // everything was delivered
+  int m_frameCursor = 0;  // frames of m_frame already delivered
 };
 
 }  // namespace sondrel

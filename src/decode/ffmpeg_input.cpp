@@ -14,10 +14,7 @@ ffmpeg::InputContext OpenAnalysedInput(const std::string& path) {
   // block or never end.
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return {};
-  ffmpeg::InputContext input = ffmpeg::OpenInput(path);
-  if (!input) return {};
-  if (avformat_find_stream_info(input.get(), nullptr) < 0) return {};
-  return input;
+  return ffmpeg::OpenInput(path, {.analyse = true});
 }
 
 int FirstAudioStream(const AVFormatContext* input, bool knownCodec) {

@@ -1,35 +1,13 @@
 #include "decode/ffmpeg_samples.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "decode/downmix.h"
+#include "platform/ffmpeg/frame_samples.h"
 
 namespace sondrel {
 
-int16_t SampleFromU8(uint8_t v) { return static_cast<int16_t>((v - 128) * 256); }
-
-int16_t SampleFromS32(int32_t v) { return static_cast<int16_t>(v >> 16); }
-
-int16_t SampleFromS64(int64_t v) { return static_cast<int16_t>(v >> 48); }
-
 namespace {
-
-template <typename T>
-int16_t FromReal(T v) {
-  const T x = v * static_cast<T>(32768);
-  if (x >= static_cast<T>(32767)) return 32767;
-  if (x <= static_cast<T>(-32768)) return -32768;
-  if (std::isnan(x)) return 0;
-  return static_cast<int16_t>(x);  // truncates toward zero
-}
-
-int16_t From(uint8_t v) { return SampleFromU8(v); }
-int16_t From(int16_t v) { return v; }
-int16_t From(int32_t v) { return SampleFromS32(v); }
-int16_t From(int64_t v) { return SampleFromS64(v); }
-int16_t From(float v) { return FromReal(v); }
-int16_t From(double v) { return FromReal(v); }
 
 int16_t MixSix(const int16_t* s, const SixChannelOrder& o, int side) {
   const int32_t centre = DownmixCentre(s[o[2]] + s[o[3]]);
@@ -37,46 +15,35 @@ int16_t MixSix(const int16_t* s, const SixChannelOrder& o, int side) {
   return ClampToInt16(sum);
 }
 
-template <typename T>
-void Convert(const AVFrame& f, bool planar, int first, int count, int outputChannels,
-             const SixChannelOrder& order, int16_t* left, int16_t* right) {
-  const int channels = f.ch_layout.nb_channels;
-  // Sample `i` of channel `c`, as 16 bits.
-  auto at = [&](int c, int i) -> int16_t {
-    if (planar) return From(reinterpret_cast<const T*>(f.extended_data[c])[i]);
-    return From(reinterpret_cast<const T*>(f.extended_data[0])[i * channels + c]);
-  };
-  const int end = first + count;
-  if (outputChannels == 1 || channels == 1) {
-    for (int i = first; i < end; ++i) *left++ = at(0, i);
-    if (outputChannels == 2) std::copy(left - count, left, right);
-    return;
-  }
-  if (channels == 2) {
-    for (int i = first; i < end; ++i) {
-      *left++ = at(0, i);
-      *right++ = at(1, i);
-    }
-    return;
-  }
-  const int used = std::min(channels, 8);
-  int16_t s[8];
-  for (int i = first; i < end; ++i) {
-    for (int c = 0; c < used; ++c) s[c] = at(c, i);
-    if (channels == 6) {
-      *left++ = MixSix(s, order, 0);
-      *right++ = MixSix(s, order, 1);
-    } else {
-      DownmixToStereo(channels, s, *left++, *right++);
+// Frames of a many-channel frame mixed at a time.
+constexpr int kMixChunk = 256;
+constexpr int kMixChannels = 8;  // DownmixToStereo reads at most eight
+
+// Mixes `count` frames of a frame with more than two channels to two.
+bool MixFrames(const AVFrame& frame, int first, int count, const SixChannelOrder& order,
+               int16_t* left, int16_t* right) {
+  const int channels = frame.ch_layout.nb_channels;
+  const int used = std::min(channels, kMixChannels);
+  int16_t samples[kMixChunk * kMixChannels];
+  int16_t* starts[kMixChannels];
+  for (int c = 0; c < used; ++c) starts[c] = samples + c;
+  for (int done = 0; done < count;) {
+    const int n = std::min(kMixChunk, count - done);
+    if (!ffmpeg::FrameToInt16(frame, first + done, n, starts, used, used)) return false;
+    for (int i = 0; i < n; ++i, ++done) {
+      const int16_t* s = samples + i * used;
+      if (channels == 6) {
+        left[done] = MixSix(s, order, 0);
+        right[done] = MixSix(s, order, 1);
+      } else {
+        DownmixToStereo(channels, s, left[done], right[done]);
+      }
     }
   }
+  return true;
 }
 
 }  // namespace
-
-int16_t SampleFromFloat(float v) { return FromReal(v); }
-
-int16_t SampleFromDouble(double v) { return FromReal(v); }
 
 SixChannelOrder ChooseSixChannelOrder(const AVChannelLayout& layout, AVCodecID codec,
                                       bool sixteenBit) {
@@ -104,31 +71,16 @@ SixChannelOrder ChooseSixChannelOrder(const AVChannelLayout& layout, AVCodecID c
 
 bool ConvertFrames(const AVFrame& frame, int first, int count, int outputChannels,
                    const SixChannelOrder& order, int16_t* left, int16_t* right) {
-  if (frame.ch_layout.nb_channels < 1) return false;
-  const auto format = static_cast<AVSampleFormat>(frame.format);
-  const bool planar = av_sample_fmt_is_planar(format) != 0;
-  switch (av_get_packed_sample_fmt(format)) {
-    case AV_SAMPLE_FMT_U8:
-      Convert<uint8_t>(frame, planar, first, count, outputChannels, order, left, right);
-      return true;
-    case AV_SAMPLE_FMT_S16:
-      Convert<int16_t>(frame, planar, first, count, outputChannels, order, left, right);
-      return true;
-    case AV_SAMPLE_FMT_S32:
-      Convert<int32_t>(frame, planar, first, count, outputChannels, order, left, right);
-      return true;
-    case AV_SAMPLE_FMT_S64:
-      Convert<int64_t>(frame, planar, first, count, outputChannels, order, left, right);
-      return true;
-    case AV_SAMPLE_FMT_FLT:
-      Convert<float>(frame, planar, first, count, outputChannels, order, left, right);
-      return true;
-    case AV_SAMPLE_FMT_DBL:
-      Convert<double>(frame, planar, first, count, outputChannels, order, left, right);
-      return true;
-    default:
-      return false;
+  const int channels = frame.ch_layout.nb_channels;
+  if (outputChannels == 2 && channels > 2) {
+    return MixFrames(frame, first, count, order, left, right);
   }
+  int16_t* planes[2] = {left, right};
+  if (!ffmpeg::FrameToInt16(frame, first, count, planes, std::min(outputChannels, channels), 1)) {
+    return false;
+  }
+  if (outputChannels == 2 && channels == 1) std::copy(left, left + count, right);
+  return true;
 }
 
 }  // namespace sondrel

@@ -1,7 +1,7 @@
-// Turns decoded FFmpeg audio frames into the reader's 16-bit planes: the
-// sample conversions of every sample format FFmpeg decoders produce (packed
-// and planar u8, s16, s32, s64, float, double) and the mixes of more than two
-// channels to two.
+// Turns decoded FFmpeg audio frames into the FFmpeg reader's 16-bit planes:
+// the samples go through the pipeline's frame converter
+// (platform/ffmpeg/frame_samples.h, which holds the conversion rules); what
+// is the reader's own is the mix of more than two channels to two.
 #pragma once
 
 #include <array>
@@ -14,14 +14,6 @@ extern "C" {
 }
 
 namespace sondrel {
-
-// One sample to 16 bits: u8 (b - 128) * 256; s32 shifted right by 16; s64 by
-// 48; float and double v * 32768 truncated toward zero and clipped.
-int16_t SampleFromU8(uint8_t v);
-int16_t SampleFromS32(int32_t v);
-int16_t SampleFromS64(int64_t v);
-int16_t SampleFromFloat(float v);
-int16_t SampleFromDouble(double v);
 
 // Where front left, front right, centre, LFE, back left and back right sit in
 // a six-channel frame. The six-channel mix is

@@ -2,33 +2,20 @@
 
 #include <cstring>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/frame.h>
-}
+#include "platform/ffmpeg/ffmpeg_decoding.h"
 
 namespace sondrel {
-
-void Gsm610Decoder::ContextFree::operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-void Gsm610Decoder::PacketFree::operator()(AVPacket* p) const { av_packet_free(&p); }
-void Gsm610Decoder::FrameFree::operator()(AVFrame* f) const { av_frame_free(&f); }
 
 Gsm610Decoder::Gsm610Decoder() = default;
 Gsm610Decoder::~Gsm610Decoder() = default;
 
 bool Gsm610Decoder::Open() {
   Close();
-  const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_GSM);
-  if (!codec) return false;
-  std::unique_ptr<AVCodecContext, ContextFree> context(avcodec_alloc_context3(codec));
-  std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
-  std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
+  ffmpeg::CodecContext context = ffmpeg::OpenDecoder(ffmpeg::BareCodec{
+      .id = AV_CODEC_ID_GSM, .sampleRate = 8000, .channels = 1, .blockAlign = kGsmFrameBytes});
+  ffmpeg::Packet packet = ffmpeg::MakePacket();
+  ffmpeg::Frame frame = ffmpeg::MakeFrame();
   if (!context || !packet || !frame) return false;
-  context->sample_rate = 8000;
-  av_channel_layout_default(&context->ch_layout, 1);
-  context->block_align = kGsmFrameBytes;
-  if (avcodec_open2(context.get(), codec, nullptr) < 0) return false;
   if (context->sample_fmt != AV_SAMPLE_FMT_S16) return false;
   if (av_new_packet(packet.get(), kGsmFrameBytes) < 0) return false;
   m_context = std::move(context);

@@ -1,14 +1,11 @@
 // GSM 06.10 full-rate frames (33 bytes each) decoded to 160 16-bit samples
-// through FFmpeg's GSM decoder. The decoder context is owned here and freed on
-// every path.
+// through FFmpeg's GSM decoder, opened and owned with the pipeline's owners
+// (platform/ffmpeg).
 #pragma once
 
 #include <cstdint>
-#include <memory>
 
-struct AVCodecContext;
-struct AVPacket;
-struct AVFrame;
+#include "platform/ffmpeg/ffmpeg_handles.h"
 
 namespace sondrel {
 
@@ -31,18 +28,9 @@ class Gsm610Decoder {
   bool DecodeFrame(const uint8_t* frame, int16_t* out);
 
  private:
-  struct ContextFree {
-    void operator()(AVCodecContext* c) const;
-  };
-  struct PacketFree {
-    void operator()(AVPacket* p) const;
-  };
-  struct FrameFree {
-    void operator()(AVFrame* f) const;
-  };
-  std::unique_ptr<AVCodecContext, ContextFree> m_context;
-  std::unique_ptr<AVPacket, PacketFree> m_packet;
-  std::unique_ptr<AVFrame, FrameFree> m_frame;
+  ffmpeg::CodecContext m_context;
+  ffmpeg::Packet m_packet;
+  ffmpeg::Frame m_frame;
 };
 
 }  // namespace sondrel

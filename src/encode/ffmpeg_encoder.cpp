@@ -179,16 +179,15 @@ int FfmpegEncoder::Open() {
 
   std::unique_ptr<FrameCodec> codec;
   if (const AVCodec* encoder = FindEncoder(m_codecId, id)) {
-    LavcCodecSetup setup;
-    setup.encoder = encoder;
+    ffmpeg::EncoderSetup setup;
+    setup.codec = encoder;
     setup.sampleRate = m_sampleRate;
     setup.channels = m_channels;
     setup.bitRate = codecBitRate;
     setup.globalHeader = (m_output->oformat->flags & AVFMT_GLOBALHEADER) != 0;
     // The catalogue offers G.726 at every PCM rate, beyond the standard's 8000 Hz.
     setup.lenientRates = id == AV_CODEC_ID_ADPCM_G726;
-    setup.maxBlockFrames = DirectChunkFrames(id, m_channels);
-    std::unique_ptr<LavcCodec> lavc = LavcCodec::Open(setup);
+    std::unique_ptr<LavcCodec> lavc = LavcCodec::Open(setup, DirectChunkFrames(id, m_channels));
     if (!lavc) return fail();
     if (lavc->CodecFrameSize() < 2) {
       m_chunkFrames = DirectChunkFrames(id, m_channels);

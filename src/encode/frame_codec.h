@@ -7,19 +7,13 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 
-extern "C" {
-#include <libavcodec/packet.h>
-#include <libavformat/avformat.h>
-}
+#include "platform/ffmpeg/ffmpeg_encoding.h"
 
 namespace sondrel {
 
-// Receives each packet, time stamps in 1 / sample rate; negative when the
-// packet could not be written. The sink may take the packet's data; the
-// source unreferences the packet afterwards.
-using PacketSink = std::function<int(AVPacket* packet)>;
+// Receives each packet, time stamps in 1 / sample rate (see ffmpeg_encoding.h).
+using PacketSink = ffmpeg::PacketSink;
 
 class FrameCodec {
  public:

@@ -1,41 +1,32 @@
 // A libavcodec audio encoder fed with 16-bit samples: converts them to the
-// encoder's sample format and layout, sends them as frames and collects the
-// packets. It serves both paths of the FFmpeg writer: whole codec frames of
-// interleaved samples (FrameCodec) and, for codecs that take any number of
-// samples (the PCM family), planar blocks straight from the caller.
+// encoder's sample format (platform/ffmpeg/frame_samples.h) and encodes them
+// through the pipeline's frame encoder. It serves both paths of the FFmpeg
+// writer: whole codec frames of interleaved samples (FrameCodec) and, for
+// codecs that take any number of samples (the PCM family), planar blocks
+// straight from the caller.
 #pragma once
 
 #include <memory>
 
 #include "encode/frame_codec.h"
-#include "platform/ffmpeg/ffmpeg_handles.h"
+#include "platform/ffmpeg/ffmpeg_encoding.h"
 
 namespace sondrel {
 
-struct LavcCodecSetup {
-  const AVCodec* encoder = nullptr;
-  int sampleRate = 0;
-  int channels = 0;     // 1 or 2
-  int64_t bitRate = 0;  // 0 leaves the codec's default
-  bool globalHeader = false;
-  bool lenientRates = false;  // accept rates the codec's standard does not (G.726)
-  int maxBlockFrames = 0;     // largest planar block EncodeBlock will be given
-};
-
 class LavcCodec : public FrameCodec {
  public:
-  // Opens the encoder; null when it refuses the parameters or memory runs
-  // out. The sample format is the first the encoder lists (16-bit when it
-  // lists none).
-  static std::unique_ptr<LavcCodec> Open(const LavcCodecSetup& setup);
+  // Opens the encoder (one or two channels); null when it refuses the
+  // parameters or memory runs out. `maxBlockFrames` is the largest planar
+  // block EncodeBlock will be given.
+  static std::unique_ptr<LavcCodec> Open(const ffmpeg::EncoderSetup& setup, int maxBlockFrames);
 
   // The encoder's frame size after opening: 0 or 1 when it takes blocks of
   // any size.
-  int CodecFrameSize() const { return m_codec->frame_size; }
+  int CodecFrameSize() const { return Codec()->frame_size; }
   bool TakesAnyBlockSize() const;
-  AVCodecID Id() const { return m_codec->codec_id; }
+  AVCodecID Id() const { return Codec()->codec_id; }
 
-  int FrameSize() const override { return m_codec->frame_size; }
+  int FrameSize() const override { return Codec()->frame_size; }
   int DescribeStream(AVStream* stream) const override;
   int Encode(const int16_t* interleaved, int frames, const PacketSink& sink) override;
   int Drain(const PacketSink& sink) override;
@@ -45,16 +36,14 @@ class LavcCodec : public FrameCodec {
   int EncodeBlock(const int16_t* left, const int16_t* right, int frames, const PacketSink& sink);
 
  private:
-  LavcCodec() = default;
-  // Sends m_frame holding `frames` frames and passes on every packet ready.
-  int SendAndReceive(int frames, const PacketSink& sink);
-  int Receive(const PacketSink& sink);
+  explicit LavcCodec(ffmpeg::FrameEncoder encoder) : m_encoder(std::move(encoder)) {}
+  AVCodecContext* Codec() const { return m_encoder.Codec(); }
+  // Encodes `frames` frames (`valid` of them from `samples`, the rest
+  // silence).
+  int EncodeSamples(int frames, int valid, const int16_t* const* samples, int step,
+                    const PacketSink& sink);
 
-  ffmpeg::CodecContext m_codec;
-  ffmpeg::Frame m_frame;
-  ffmpeg::Packet m_packet;
-  int m_capacity = 0;  // frames m_frame can hold
-  int64_t m_nextPts = 0;
+  ffmpeg::FrameEncoder m_encoder;
 };
 
 }  // namespace sondrel

@@ -193,12 +193,20 @@ bool WriteAvFixture(const std::string& path, const AvFixture& fx, std::string* e
     avcodec_send_frame(a, nullptr);
     if (!w.Drain(a, w.audioStream)) return Fail(error, "audio drain");
   } else if (w.audioStream) {
-    const int packetFrames = fx.sampleRate / 50;
-    for (int i = 0; i < 50; ++i) {
-      if (av_new_packet(w.packet.get(), fx.rawPacketBytes) < 0) return Fail(error, "packet");
-      std::fill_n(w.packet->data, fx.rawPacketBytes, static_cast<uint8_t>(0x3c + i));
-      w.packet->pts = w.packet->dts = static_cast<int64_t>(i) * packetFrames;
-      w.packet->duration = packetFrames;
+    std::vector<std::string> packets = fx.rawPackets;
+    for (int i = 0; packets.empty() && i < 50; ++i) {
+      packets.push_back(std::string(fx.rawPacketBytes, static_cast<char>(0x3c + i)));
+    }
+    int64_t pts = 0;
+    for (const std::string& bytes : packets) {
+      if (av_new_packet(w.packet.get(), static_cast<int>(bytes.size())) < 0) {
+        return Fail(error, "packet");
+      }
+      std::copy(bytes.begin(), bytes.end(), w.packet->data);
+      w.packet->pts = w.packet->dts = pts;
+      w.packet->duration =
+          fx.rawPackets.empty() ? fx.sampleRate / 50 : std::max<int64_t>(1, bytes.size() / 2);
+      pts += w.packet->duration;
       av_packet_rescale_ts(w.packet.get(), AVRational{1, fx.sampleRate}, w.audioStream->time_base);
       w.packet->stream_index = w.audioStream->index;
       if (av_interleaved_write_frame(w.out.get(), w.packet.get()) < 0) {

@@ -28,6 +28,9 @@ struct AvFixture {
   // FFmpeg cannot decode.
   std::string rawAudioCodec;
   int rawPacketBytes = 0;
+  // With rawAudioCodec: these packets instead, each lasting as many samples
+  // as it has 16-bit values (at least one).
+  std::vector<std::string> rawPackets;
 };
 
 // Writes the fixture; false with a reason in `error` when FFmpeg refuses.

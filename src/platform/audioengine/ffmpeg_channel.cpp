@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "platform/audioengine/bass.h"
-#include "platform/ffmpeg/ffmpeg_handles.h"
+#include "platform/ffmpeg/ffmpeg_decoding.h"
+#include "platform/ffmpeg/frame_samples.h"
 
 extern "C" {
-#include <libavutil/channel_layout.h>
 #include <libavutil/intreadwrite.h>
 }
 
@@ -18,14 +18,9 @@ namespace sondrel::audioengine {
 
 namespace {
 
-using ffmpeg::CodecContext;
-using ffmpeg::Frame;
 using ffmpeg::InputContext;
-using ffmpeg::Packet;
 
 constexpr int kMaxChannels = 64;
-// Undecodable packets in a row after which the data is taken to end.
-constexpr int kMaxBadPackets = 500;
 
 const char* DemuxerFor(ContentKind kind) {
   switch (kind) {
@@ -41,82 +36,28 @@ const char* DemuxerFor(ContentKind kind) {
 }
 
 // Opens `path` with the named demuxer only (the content was recognised
-// already), reading local files only.
+// already).
 InputContext OpenInputAs(const std::string& path, const char* demuxer) {
-  const AVInputFormat* format = av_find_input_format(demuxer);
-  if (!format) return {};
-  AVFormatContext* c = avformat_alloc_context();
-  if (!c) return {};
-  ffmpeg::Dictionary options;
-  options.Set("protocol_whitelist", "file");
-  // avformat_open_input frees the context itself when it fails.
-  if (avformat_open_input(&c, ffmpeg::FileUrl(path).c_str(), format, options.Address()) < 0) {
-    return {};
-  }
-  InputContext input(c);
-  if (avformat_find_stream_info(input.get(), nullptr) < 0) return {};
-  return input;
+  return ffmpeg::OpenInput(path, {.format = demuxer, .analyse = true});
 }
 
 // The audio stream of an input, or -1.
 int AudioStream(AVFormatContext* input) {
   const int index = av_find_best_stream(input, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
   if (index < 0) return -1;
-  for (unsigned i = 0; i < input->nb_streams; ++i) {
-    if (static_cast<int>(i) != index) input->streams[i]->discard = AVDISCARD_ALL;
-  }
+  ffmpeg::DiscardOtherStreams(input, index);
   return index;
 }
 
-CodecContext OpenDecoder(const AVStream* stream) {
-  const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
-  if (!codec) return {};
-  CodecContext context = ffmpeg::MakeCodecContext(codec);
-  if (!context || avcodec_parameters_to_context(context.get(), stream->codecpar) < 0) return {};
-  context->pkt_timebase = stream->time_base;
-  if (avcodec_open2(context.get(), codec, nullptr) < 0) return {};
-  return context;
-}
-
-// Appends `frame` as interleaved 16-bit samples of `channels` channels.
+// Appends `frame` as interleaved 16-bit samples of `channels` channels; the
+// channels the frame lacks stay silent.
 void AppendFrame(const AVFrame& frame, int channels, std::vector<int16_t>& out) {
-  const int frameChannels = frame.ch_layout.nb_channels;
-  const auto format = static_cast<AVSampleFormat>(frame.format);
-  const bool planar = av_sample_fmt_is_planar(format);
-  const AVSampleFormat packed = av_get_packed_sample_fmt(format);
   const size_t base = out.size();
   out.resize(base + static_cast<size_t>(frame.nb_samples) * channels, 0);
-  const int used = std::min(channels, frameChannels);
-  for (int c = 0; c < used; ++c) {
-    const uint8_t* plane = frame.extended_data[planar ? c : 0];
-    const int stride = planar ? 1 : frameChannels;
-    int16_t* dst = out.data() + base + c;
-    for (int i = 0; i < frame.nb_samples; ++i, dst += channels) {
-      const size_t at = static_cast<size_t>(i) * stride + (planar ? 0 : c);
-      switch (packed) {
-        case AV_SAMPLE_FMT_U8:
-          *dst = static_cast<int16_t>((plane[at] - 128) * 256);
-          break;
-        case AV_SAMPLE_FMT_S16:
-          *dst = reinterpret_cast<const int16_t*>(plane)[at];
-          break;
-        case AV_SAMPLE_FMT_S32:
-          *dst = static_cast<int16_t>(reinterpret_cast<const int32_t*>(plane)[at] >> 16);
-          break;
-        case AV_SAMPLE_FMT_S64:
-          *dst = static_cast<int16_t>(reinterpret_cast<const int64_t*>(plane)[at] >> 48);
-          break;
-        case AV_SAMPLE_FMT_FLT:
-          *dst = FloatToInt16(reinterpret_cast<const float*>(plane)[at]);
-          break;
-        case AV_SAMPLE_FMT_DBL:
-          *dst = FloatToInt16(static_cast<float>(reinterpret_cast<const double*>(plane)[at]));
-          break;
-        default:
-          break;
-      }
-    }
-  }
+  int16_t* starts[kMaxChannels];
+  for (int c = 0; c < channels; ++c) starts[c] = out.data() + base + c;
+  ffmpeg::FrameToInt16(frame, 0, frame.nb_samples, starts,
+                       std::min(channels, frame.ch_layout.nb_channels), channels);
 }
 
 // Frames of one packet as the container trims them (skip-samples side data),
@@ -155,9 +96,7 @@ class FfmpegChannel : public Channel {
     }
     // The first frame tells the delivered rate and channel count (an
     // SBR stream decodes at twice the rate its header gives).
-    m_frame = ffmpeg::MakeFrame();
-    m_packet = ffmpeg::MakePacket();
-    if (!m_frame || !m_packet || !FillPending() || m_pending.empty()) return false;
+    if (!FillPending() || m_pending.empty()) return false;
     const int rate = m_rate;
     const std::optional<int64_t> frames =
         kind == ContentKind::Adts ? CountAdtsFrames(path) : CountPacketFrames(path, rate);
@@ -165,7 +104,7 @@ class FfmpegChannel : public Channel {
     if (length <= 0) return false;
 
     SetFormat(static_cast<uint32_t>(rate), static_cast<uint32_t>(m_channels), false, ctype,
-              static_cast<uint32_t>(m_codec->bits_per_raw_sample));
+              static_cast<uint32_t>(m_decoder.Codec()->bits_per_raw_sample));
     SetLengthFrames(static_cast<uint64_t>(length));
     std::error_code ec;
     const uint64_t size = std::filesystem::file_size(path, ec);
@@ -202,57 +141,27 @@ class FfmpegChannel : public Channel {
     if (!m_input) return false;
     m_stream = AudioStream(m_input.get());
     if (m_stream < 0) return false;
-    m_codec = OpenDecoder(m_input->streams[m_stream]);
-    if (!m_codec) return false;
-    m_channels = m_codec->ch_layout.nb_channels;
-    m_rate = m_codec->sample_rate;
+    m_decoder = ffmpeg::StreamDecoder(ffmpeg::OpenDecoder(*m_input->streams[m_stream]), m_stream);
+    if (!m_decoder) return false;
+    m_packets = ffmpeg::PacketReader(m_input.get());
+    m_channels = m_decoder.Codec()->ch_layout.nb_channels;
+    m_rate = m_decoder.Codec()->sample_rate;
     return m_channels >= 1 && m_channels <= kMaxChannels;
   }
 
   // Decodes until at least one frame is pending; false at the end.
   bool FillPending() {
-    for (;;) {
-      const int rc = avcodec_receive_frame(m_codec.get(), m_frame.get());
-      if (rc == 0) {
-        if (!m_started) {
-          // The first frame fixes the delivered format.
-          m_started = true;
-          m_channels = std::clamp(m_frame->ch_layout.nb_channels, 1, kMaxChannels);
-          if (m_frame->sample_rate > 0) m_rate = m_frame->sample_rate;
-        }
-        AppendFrame(*m_frame, m_channels, m_pending);
-        av_frame_unref(m_frame.get());
-        if (m_pending.size() > m_pendingPos) return true;
-        continue;
+    while (const AVFrame* frame = m_decoder.NextFrame(m_packets)) {
+      if (!m_started) {
+        // The first frame fixes the delivered format.
+        m_started = true;
+        m_channels = std::clamp(frame->ch_layout.nb_channels, 1, kMaxChannels);
+        if (frame->sample_rate > 0) m_rate = frame->sample_rate;
       }
-      if (rc == AVERROR_EOF) return false;
-      if (rc != AVERROR(EAGAIN)) return false;
-      if (m_flushed) return false;
-      if (!SendNextPacket()) return false;
+      AppendFrame(*frame, m_channels, m_pending);
+      if (m_pending.size() > m_pendingPos) return true;
     }
-  }
-
-  // Sends the next packet of the stream, or the flush at the end.
-  bool SendNextPacket() {
-    for (;;) {
-      const int rc = av_read_frame(m_input.get(), m_packet.get());
-      if (rc < 0) {
-        m_flushed = true;
-        return avcodec_send_packet(m_codec.get(), nullptr) == 0;
-      }
-      if (m_packet->stream_index != m_stream) {
-        av_packet_unref(m_packet.get());
-        continue;
-      }
-      const int sent = avcodec_send_packet(m_codec.get(), m_packet.get());
-      av_packet_unref(m_packet.get());
-      if (sent == 0) {
-        m_badPackets = 0;
-        return true;
-      }
-      // A damaged packet is skipped, as a player would.
-      if (++m_badPackets > kMaxBadPackets) return false;
-    }
+    return false;
   }
 
   // Sums the packets' trimmed durations; nullopt when one has none.
@@ -262,15 +171,11 @@ class FfmpegChannel : public Channel {
     const int stream = AudioStream(input.get());
     if (stream != m_stream) return std::nullopt;
     const AVRational timeBase = input->streams[stream]->time_base;
-    Packet packet = ffmpeg::MakePacket();
-    if (!packet) return std::nullopt;
+    ffmpeg::PacketReader packets(input.get());
     int64_t total = 0;
-    while (av_read_frame(input.get(), packet.get()) >= 0) {
-      const bool ours = packet->stream_index == stream;
-      const bool discarded = (packet->flags & AV_PKT_FLAG_DISCARD) != 0;
-      const std::optional<int64_t> frames =
-          ours && !discarded ? PacketFrames(*packet, timeBase, rate) : std::optional<int64_t>(0);
-      av_packet_unref(packet.get());
+    while (const AVPacket* packet = packets.Next(stream)) {
+      if (packet->flags & AV_PKT_FLAG_DISCARD) continue;
+      const std::optional<int64_t> frames = PacketFrames(*packet, timeBase, rate);
       if (!frames) return std::nullopt;
       total += *frames;
     }
@@ -282,16 +187,14 @@ class FfmpegChannel : public Channel {
   std::optional<int64_t> CountAdtsFrames(const std::string& path) const {
     InputContext input = OpenInputAs(path, m_demuxer);
     if (!input) return std::nullopt;
-    Packet packet = ffmpeg::MakePacket();
-    if (!packet) return std::nullopt;
+    ffmpeg::PacketReader packets(input.get());
     int64_t blocks = 0;
     int firstBlocks = 0;
-    while (av_read_frame(input.get(), packet.get()) >= 0) {
+    while (const AVPacket* packet = packets.Next(0)) {  // ADTS holds one stream
       int n = 1;
       if (packet->size >= 7 && packet->data[0] == 0xFF) n = (packet->data[6] & 3) + 1;
       if (firstBlocks == 0) firstBlocks = n;
       blocks += n;
-      av_packet_unref(packet.get());
     }
     if (firstBlocks == 0) return std::nullopt;
     const int64_t blockFrames = static_cast<int64_t>(m_pending.size()) / m_channels / firstBlocks;
@@ -303,9 +206,6 @@ class FfmpegChannel : public Channel {
     FfmpegChannel counter;
     counter.m_demuxer = m_demuxer;
     if (!counter.OpenForDecoding(path)) return 0;
-    counter.m_frame = ffmpeg::MakeFrame();
-    counter.m_packet = ffmpeg::MakePacket();
-    if (!counter.m_frame || !counter.m_packet) return 0;
     int64_t total = 0;
     while (counter.FillPending()) {
       total += static_cast<int64_t>(counter.m_pending.size()) / counter.m_channels;
@@ -317,14 +217,11 @@ class FfmpegChannel : public Channel {
   const char* m_demuxer = nullptr;
   InputContext m_input;
   int m_stream = -1;
-  CodecContext m_codec;
-  Frame m_frame;
-  Packet m_packet;
+  ffmpeg::PacketReader m_packets;
+  ffmpeg::StreamDecoder m_decoder;
   int m_channels = 0;
   int m_rate = 0;
   bool m_started = false;
-  bool m_flushed = false;
-  int m_badPackets = 0;
   std::vector<int16_t> m_pending;  // decoded interleaved samples not yet delivered
   size_t m_pendingPos = 0;
 };

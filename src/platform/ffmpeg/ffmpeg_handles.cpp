@@ -13,21 +13,51 @@ void OutputContextDeleter::operator()(AVFormatContext* c) const {
   avformat_free_context(c);
 }
 
+ChannelLayout& ChannelLayout::operator=(ChannelLayout&& other) noexcept {
+  if (this != &other) {
+    av_channel_layout_uninit(&m_layout);
+    m_layout = other.m_layout;
+    other.m_layout = {};
+  }
+  return *this;
+}
+
+ChannelLayout ChannelLayout::Default(int channels) {
+  ChannelLayout layout;
+  av_channel_layout_default(&layout.m_layout, channels);
+  return layout;
+}
+
+ChannelLayout ChannelLayout::Of(const AVChannelLayout& from) {
+  if (from.order == AV_CHANNEL_ORDER_UNSPEC) return Default(from.nb_channels);
+  ChannelLayout layout;
+  if (av_channel_layout_copy(&layout.m_layout, &from) < 0) return {};
+  return layout;
+}
+
 std::string FileUrl(const std::string& path) { return "file:" + path; }
 
-InputContext OpenInput(const std::string& path, int* error) {
+InputContext OpenInput(const std::string& path, const InputOptions& options, int* error) {
+  if (error) *error = 0;
+  const AVInputFormat* format = nullptr;
+  if (options.format && !(format = av_find_input_format(options.format))) {
+    if (error) *error = AVERROR_DEMUXER_NOT_FOUND;
+    return {};
+  }
   AVFormatContext* c = avformat_alloc_context();
   if (!c) {
     if (error) *error = AVERROR(ENOMEM);
     return {};
   }
-  Dictionary options;
-  options.Set("protocol_whitelist", "file");
+  Dictionary settings;
+  settings.Set("protocol_whitelist", "file");
   // avformat_open_input frees the context itself when it fails.
-  const int rc = avformat_open_input(&c, FileUrl(path).c_str(), nullptr, options.Address());
+  const int rc = avformat_open_input(&c, FileUrl(path).c_str(), format, settings.Address());
   if (error) *error = rc;
   if (rc < 0) return {};
-  return InputContext(c);
+  InputContext input(c);
+  if (options.analyse && avformat_find_stream_info(input.get(), nullptr) < 0) return {};
+  return input;
 }
 
 OutputContext MakeOutput(const char* muxerName) {

@@ -39,30 +39,23 @@ constexpr int kProbeFrames = 6;
 
 // Encodes a few frames of full-scale noise (the hardest input for a fixed
 // bit rate) and drains the encoder; false when any step fails.
-bool ProbeEncoder(AVCodecContext* encoder) {
-  ffmpeg::Frame frame = ffmpeg::MakeFrame();
-  ffmpeg::Packet packet = ffmpeg::MakePacket();
-  if (!frame || !packet) return false;
-  frame->format = encoder->sample_fmt;
-  frame->nb_samples = encoder->frame_size;
-  frame->sample_rate = encoder->sample_rate;
-  if (av_channel_layout_copy(&frame->ch_layout, &encoder->ch_layout) < 0) return false;
-  if (av_frame_get_buffer(frame.get(), 0) < 0) return false;
+bool ProbeEncoder(ffmpeg::FrameEncoder& encoder) {
   uint32_t seed = 12345;
-  auto sink = [](AVPacket*) { return true; };
+  auto sink = [](AVPacket*) { return 0; };
+  const int frameSize = encoder.Codec()->frame_size;
   for (int n = 0; n < kProbeFrames; ++n) {
-    if (av_frame_make_writable(frame.get()) < 0) return false;
-    for (int ch = 0; ch < encoder->ch_layout.nb_channels; ++ch) {
+    AVFrame* frame = encoder.NextFrame(frameSize);
+    if (!frame) return false;
+    for (int ch = 0; ch < frame->ch_layout.nb_channels; ++ch) {
       auto* s = reinterpret_cast<float*>(frame->extended_data[ch]);
-      for (int i = 0; i < frame->nb_samples; ++i) {
+      for (int i = 0; i < frameSize; ++i) {
         seed = seed * 1664525u + 1013904223u;
         s[i] = (seed >> 31) ? 1.0f : -1.0f;
       }
     }
-    frame->pts = static_cast<int64_t>(n) * encoder->frame_size;
-    if (!EncodeWmaFrame(encoder, frame.get(), packet.get(), sink)) return false;
+    if (encoder.Send(sink) < 0) return false;
   }
-  return EncodeWmaFrame(encoder, nullptr, packet.get(), sink);
+  return encoder.Flush(sink) >= 0;
 }
 
 std::vector<WmCodecFormat> ProveFormats() {
@@ -70,8 +63,9 @@ std::vector<WmCodecFormat> ProveFormats() {
   for (const Cell& cell : kCells) {
     for (int kbps : cell.kbps) {
       const int64_t bitRate = kbps * 1000;
-      ffmpeg::CodecContext encoder = OpenWmaEncoder(cell.sampleRate, cell.channels, bitRate);
-      if (!encoder || !ProbeEncoder(encoder.get())) continue;
+      ffmpeg::FrameEncoder probe = OpenWmaEncoder(cell.sampleRate, cell.channels, bitRate);
+      if (!probe || !ProbeEncoder(probe)) continue;
+      const AVCodecContext* encoder = probe.Codec();
 
       WmMediaType type;
       type.majorType = WmMajorType::kAudio;

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/ffmpeg/ffmpeg_handles.h"
+#include "platform/ffmpeg/ffmpeg_decoding.h"
+#include "platform/ffmpeg/frame_samples.h"
 #include "platform/mediaruntime/media_runtime.h"
 
 extern "C" {
-#include <libavutil/channel_layout.h>
 #include <libavutil/mathematics.h>
 }
 
@@ -39,27 +39,22 @@ struct WmSyncReader::State {
     // Audio output: 16-bit PCM at `rate` with `channels` (1 or 2).
     int rate = 0;
     int channels = 0;
-    ffmpeg::CodecContext decoder;
+    ffmpeg::StreamDecoder decoder;
     bool decoderFailed = false;
-    bool draining = false;  // the decoder was sent its end
+    // Folds and resamples the frames that do not have the output's channels
+    // and rate, made for the last such frame's format.
     ffmpeg::Resampler swr;
-    AVChannelLayout swrInLayout{};
+    ffmpeg::ChannelLayout swrInLayout;
     int swrInFormat = -1;
     int swrInRate = 0;
     int64_t nextTime = 0;
-    std::vector<uint8_t> pcm;
+    std::vector<int16_t> pcm;
   };
 
   ffmpeg::InputContext input;
-  ffmpeg::Packet packet;
-  ffmpeg::Frame frame;
-  bool inputEnded = false;
+  ffmpeg::PacketReader packets;
   AsfHeaderInfo header;
   std::vector<Stream> streams;
-
-  ~State() {
-    for (Stream& s : streams) av_channel_layout_uninit(&s.swrInLayout);
-  }
 
   Stream* Find(uint16_t number) {
     for (Stream& s : streams) {
@@ -69,122 +64,79 @@ struct WmSyncReader::State {
   }
 
   bool OpenDecoder(Stream& s);
-  bool Convert(Stream& s, WmSample& sample);
+  bool Convert(Stream& s, const AVFrame& frame, WmSample& sample);
+  // Output frames made by the stream's resampler from `frame`; negative on
+  // failure.
+  int Resample(Stream& s, const AVFrame& frame);
   WmStatus NextSample(Stream& s, WmSample& sample);
 };
 
 bool WmSyncReader::State::OpenDecoder(Stream& s) {
   if (s.decoder) return true;
   if (s.decoderFailed) return false;
-  s.decoderFailed = true;
-  const AVCodec* codec = avcodec_find_decoder(s.av->codecpar->codec_id);
-  if (!codec) return false;
-  ffmpeg::CodecContext dec = ffmpeg::MakeCodecContext(codec);
-  if (!dec || avcodec_parameters_to_context(dec.get(), s.av->codecpar) < 0) return false;
-  dec->pkt_timebase = s.av->time_base;
-  if (avcodec_open2(dec.get(), codec, nullptr) < 0) return false;
-  s.decoder = std::move(dec);
-  s.decoderFailed = false;
-  return true;
+  s.decoder = ffmpeg::StreamDecoder(ffmpeg::OpenDecoder(*s.av), s.av->index);
+  s.decoderFailed = !s.decoder;
+  return !s.decoderFailed;
 }
 
-// Converts the decoded frame in `frame` to the stream's output format.
-bool WmSyncReader::State::Convert(Stream& s, WmSample& sample) {
-  AVChannelLayout inLayout{};
-  if (frame->ch_layout.order != AV_CHANNEL_ORDER_UNSPEC) {
-    if (av_channel_layout_copy(&inLayout, &frame->ch_layout) < 0) return false;
-  } else {
-    av_channel_layout_default(&inLayout, frame->ch_layout.nb_channels);
-  }
-  if (inLayout.nb_channels < 1 || frame->sample_rate < 1) {
-    av_channel_layout_uninit(&inLayout);
-    return false;
-  }
-  const bool same = s.swr && s.swrInFormat == frame->format && s.swrInRate == frame->sample_rate &&
-                    av_channel_layout_compare(&s.swrInLayout, &inLayout) == 0;
+int WmSyncReader::State::Resample(Stream& s, const AVFrame& frame) {
+  ffmpeg::ChannelLayout inLayout = ffmpeg::ChannelLayout::Of(frame.ch_layout);
+  if (inLayout.Channels() < 1 || frame.sample_rate < 1) return -1;
+  const bool same = s.swr && s.swrInFormat == frame.format && s.swrInRate == frame.sample_rate &&
+                    s.swrInLayout == inLayout;
   if (!same) {
     s.swr.reset();
-    AVChannelLayout outLayout{};
-    av_channel_layout_default(&outLayout, s.channels);
+    ffmpeg::ChannelLayout outLayout = ffmpeg::ChannelLayout::Default(s.channels);
     SwrContext* raw = nullptr;
-    const int rc = swr_alloc_set_opts2(&raw, &outLayout, AV_SAMPLE_FMT_S16, s.rate, &inLayout,
-                                       static_cast<AVSampleFormat>(frame->format),
-                                       frame->sample_rate, 0, nullptr);
-    av_channel_layout_uninit(&outLayout);
+    const int rc = swr_alloc_set_opts2(
+        &raw, outLayout.Pointer(), AV_SAMPLE_FMT_S16, s.rate, inLayout.Pointer(),
+        static_cast<AVSampleFormat>(frame.format), frame.sample_rate, 0, nullptr);
     ffmpeg::Resampler swr(raw);
-    if (rc < 0 || !swr || swr_init(swr.get()) < 0) {
-      av_channel_layout_uninit(&inLayout);
-      return false;
-    }
+    if (rc < 0 || !swr || swr_init(swr.get()) < 0) return -1;
     s.swr = std::move(swr);
-    av_channel_layout_uninit(&s.swrInLayout);
-    s.swrInLayout = inLayout;
-    s.swrInFormat = frame->format;
-    s.swrInRate = frame->sample_rate;
-  } else {
-    av_channel_layout_uninit(&inLayout);
+    s.swrInLayout = std::move(inLayout);
+    s.swrInFormat = frame.format;
+    s.swrInRate = frame.sample_rate;
   }
+  const int capacity = swr_get_out_samples(s.swr.get(), frame.nb_samples);
+  if (capacity < 0) return -1;
+  s.pcm.resize(static_cast<size_t>(capacity) * s.channels);
+  uint8_t* out[1] = {reinterpret_cast<uint8_t*>(s.pcm.data())};
+  return swr_convert(s.swr.get(), out, capacity, const_cast<const uint8_t**>(frame.extended_data),
+                     frame.nb_samples);
+}
 
-  const int capacity = swr_get_out_samples(s.swr.get(), frame->nb_samples);
-  if (capacity < 0) return false;
-  s.pcm.resize(static_cast<size_t>(capacity) * s.channels * 2);
-  uint8_t* out[1] = {s.pcm.data()};
-  const int got = swr_convert(s.swr.get(), out, capacity,
-                              const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
-  if (got < 0) return false;
-  s.pcm.resize(static_cast<size_t>(got) * s.channels * 2);
+// Converts a decoded frame to the stream's output format.
+bool WmSyncReader::State::Convert(Stream& s, const AVFrame& frame, WmSample& sample) {
+  int got = frame.nb_samples;
+  if (frame.ch_layout.nb_channels == s.channels && frame.sample_rate == s.rate) {
+    s.pcm.resize(static_cast<size_t>(got) * s.channels);
+    int16_t* out[2] = {s.pcm.data(), s.pcm.data() + 1};
+    if (!ffmpeg::FrameToInt16(frame, 0, got, out, s.channels, s.channels)) return false;
+  } else {
+    got = Resample(s, frame);
+    if (got < 0) return false;
+  }
+  s.pcm.resize(static_cast<size_t>(got) * s.channels);
 
-  const int64_t ts = frame->best_effort_timestamp;
+  const int64_t ts = frame.best_effort_timestamp;
   const int64_t time =
       ts == AV_NOPTS_VALUE ? s.nextTime : av_rescale_q(ts, s.av->time_base, kHundredNs);
   const int64_t duration = av_rescale(got, 10000000, s.rate);
   s.nextTime = time + duration;
-  sample.data = s.pcm.data();
-  sample.length = static_cast<uint32_t>(s.pcm.size());
+  sample.data = reinterpret_cast<const uint8_t*>(s.pcm.data());
+  sample.length = static_cast<uint32_t>(s.pcm.size() * sizeof(int16_t));
   sample.time = time;
   sample.duration = duration;
   return true;
 }
 
 WmStatus WmSyncReader::State::NextSample(Stream& s, WmSample& sample) {
-  // A decode error drops the packet it came from; a decoder that keeps
-  // failing without producing anything is taken as the end of the stream.
-  constexpr int kMaxErrorsInRow = 64;
-  int errors = 0;
-  for (;;) {
-    const int rc = avcodec_receive_frame(s.decoder.get(), frame.get());
-    if (rc == 0) {
-      errors = 0;
-      const bool ok = frame->nb_samples > 0 && Convert(s, sample);
-      av_frame_unref(frame.get());
-      if (ok && sample.length > 0) return WmStatus::kOk;
-      continue;  // an empty or unconvertible frame: on with the next
-    }
-    if (rc == AVERROR_EOF) return WmStatus::kNoMoreSamples;
-    if (rc != AVERROR(EAGAIN)) {
-      if (++errors > kMaxErrorsInRow) return WmStatus::kNoMoreSamples;
-      continue;
-    }
-    if (s.draining) return WmStatus::kNoMoreSamples;
-    // The decoder wants input: the next packet of this stream.
-    for (;;) {
-      if (inputEnded) {
-        s.draining = true;
-        avcodec_send_packet(s.decoder.get(), nullptr);
-        break;
-      }
-      const int readRc = av_read_frame(input.get(), packet.get());
-      if (readRc < 0) {
-        inputEnded = true;
-        continue;
-      }
-      const bool mine = packet->stream_index == s.av->index;
-      // Undecodable data is skipped like a lost packet.
-      if (mine) avcodec_send_packet(s.decoder.get(), packet.get());
-      av_packet_unref(packet.get());
-      if (mine) break;
-    }
+  while (const AVFrame* frame = s.decoder.NextFrame(packets)) {
+    // A frame that cannot be converted is passed over.
+    if (Convert(s, *frame, sample) && sample.length > 0) return WmStatus::kOk;
   }
+  return WmStatus::kNoMoreSamples;
 }
 
 WmSyncReader::WmSyncReader() = default;
@@ -197,9 +149,7 @@ WmStatus WmSyncReader::Open(const std::string& path) {
   auto st = std::make_unique<State>();
   st->input = ffmpeg::OpenInput(path);
   if (!st->input || std::strcmp(st->input->iformat->name, "asf") != 0) return WmStatus::kFailed;
-  st->packet = ffmpeg::MakePacket();
-  st->frame = ffmpeg::MakeFrame();
-  if (!st->packet || !st->frame) return WmStatus::kFailed;
+  st->packets = ffmpeg::PacketReader(st->input.get());
   ReadAsfHeader(path, st->header);
 
   // The k-th stream of a type in the header is the k-th of that type in the

@@ -25,7 +25,9 @@ struct WmStreamInfo {
   uint16_t number = 0;
 };
 
-// A decoded sample: 16-bit interleaved PCM in the stream's output format.
+// A decoded sample: 16-bit interleaved PCM in the stream's output format
+// (frames converted by platform/ffmpeg/frame_samples.h; frames of another
+// channel count or rate folded and resampled by swresample).
 // `data` stays valid until the next GetNextSample or Close.
 struct WmSample {
   const uint8_t* data = nullptr;
@@ -60,7 +62,8 @@ class WmSyncReader {
   WmStatus SetReadStreamSamples(uint16_t streamNumber, bool compressed);
   // The next decoded sample of an audio stream. kNoMoreSamples at the end;
   // kFailed when the stream is not a selected audio stream or its codec
-  // cannot be opened. Undecodable packets are skipped.
+  // cannot be opened. Undecodable packets are skipped by the rule of
+  // platform/ffmpeg/ffmpeg_decoding.h.
   WmStatus GetNextSample(uint16_t streamNumber, WmSample& sample);
 
   // A header attribute. File-level attributes have stream number 0; besides

@@ -7,10 +7,6 @@
 #include "platform/mediaruntime/media_runtime.h"
 #include "platform/mediaruntime/wma_codec.h"
 
-extern "C" {
-#include <libavutil/channel_layout.h>
-}
-
 namespace sondrel {
 
 namespace {
@@ -56,14 +52,11 @@ struct WmWriter::Session {
   AsfFileOutput out;
   ffmpeg::OutputContext mux;
   AVStream* stream = nullptr;
-  ffmpeg::CodecContext encoder;
+  ffmpeg::FrameEncoder encoder;
   ffmpeg::Resampler swr;
-  ffmpeg::Frame frame;
-  ffmpeg::Packet packet;
   int inChannels = 0;
   std::vector<std::vector<float>> pending;  // converted samples per channel
   std::vector<std::vector<float>> staging;
-  int64_t nextPts = 0;
   std::vector<uint8_t> objects;
   uint32_t objectCount = 0;
 
@@ -72,10 +65,10 @@ struct WmWriter::Session {
     if (mux) mux->pb = nullptr;
   }
 
-  bool WritePacket(AVPacket* p) {
+  int WritePacket(AVPacket* p) {
     p->stream_index = stream->index;
-    av_packet_rescale_ts(p, encoder->time_base, stream->time_base);
-    return av_interleaved_write_frame(mux.get(), p) >= 0;
+    av_packet_rescale_ts(p, encoder.Codec()->time_base, stream->time_base);
+    return av_interleaved_write_frame(mux.get(), p);
   }
 
   bool EncodePending(bool flushAll);
@@ -83,7 +76,7 @@ struct WmWriter::Session {
 };
 
 bool WmWriter::Session::Convert(const uint8_t* pcm, int frames) {
-  const int channels = encoder->ch_layout.nb_channels;
+  const int channels = encoder.Codec()->ch_layout.nb_channels;
   const int capacity = swr_get_out_samples(swr.get(), frames);
   if (capacity < 0) return false;
   std::vector<uint8_t*> out(channels);
@@ -103,13 +96,14 @@ bool WmWriter::Session::Convert(const uint8_t* pcm, int frames) {
 // Encodes every whole frame of pending samples; with `flushAll` also the
 // remainder, completed with silence.
 bool WmWriter::Session::EncodePending(bool flushAll) {
-  const int frameSize = encoder->frame_size;
-  const int channels = encoder->ch_layout.nb_channels;
+  const int frameSize = encoder.Codec()->frame_size;
+  const int channels = encoder.Codec()->ch_layout.nb_channels;
   bool ok = true;
   size_t used = 0;
   const size_t have = pending[0].size();
   while (have - used >= static_cast<size_t>(frameSize) || (flushAll && have > used)) {
-    if (av_frame_make_writable(frame.get()) < 0) return false;
+    AVFrame* frame = encoder.NextFrame(frameSize);
+    if (!frame) return false;
     const size_t take = std::min(have - used, static_cast<size_t>(frameSize));
     for (int c = 0; c < channels; ++c) {
       auto* dst = reinterpret_cast<float*>(frame->extended_data[c]);
@@ -117,12 +111,8 @@ bool WmWriter::Session::EncodePending(bool flushAll) {
       std::fill(dst + take, dst + frameSize, 0.0f);
     }
     used += take;
-    frame->pts = nextPts;
-    nextPts += frameSize;
     // A frame the encoder cannot code is lost; the writer goes on.
-    ok = EncodeWmaFrame(encoder.get(), frame.get(), packet.get(),
-                        [this](AVPacket* p) { return WritePacket(p); }) &&
-         ok;
+    ok = encoder.Send([this](AVPacket* p) { return WritePacket(p); }) >= 0 && ok;
   }
   for (int c = 0; c < channels; ++c)
     pending[c].erase(pending[c].begin(), pending[c].begin() + used);
@@ -205,34 +195,23 @@ WmStatus WmWriter::BeginWriting() {
       m_codecBitrate ? m_codecBitrate : int64_t{m_codecType.wave.avgBytesPerSec} * 8;
   s->encoder = OpenWmaEncoder(rate, channels, bitRate);
   s->mux = ffmpeg::MakeOutput("asf");
-  s->frame = ffmpeg::MakeFrame();
-  s->packet = ffmpeg::MakePacket();
-  if (!s->encoder || !s->mux || !s->frame || !s->packet) return WmStatus::kFailed;
+  if (!s->encoder || !s->mux) return WmStatus::kFailed;
 
   // No "encoder" tag and no attributes from the muxer: the layer writes them.
   s->mux->flags |= AVFMT_FLAG_BITEXACT;
   s->stream = avformat_new_stream(s->mux.get(), nullptr);
-  if (!s->stream || avcodec_parameters_from_context(s->stream->codecpar, s->encoder.get()) < 0) {
+  const AVCodecContext* encoder = s->encoder.Codec();
+  if (!s->stream || avcodec_parameters_from_context(s->stream->codecpar, encoder) < 0) {
     return WmStatus::kFailed;
   }
   s->stream->time_base = AVRational{1, rate};
 
-  s->frame->format = AV_SAMPLE_FMT_FLTP;
-  s->frame->nb_samples = s->encoder->frame_size;
-  s->frame->sample_rate = rate;
-  if (av_channel_layout_copy(&s->frame->ch_layout, &s->encoder->ch_layout) < 0 ||
-      av_frame_get_buffer(s->frame.get(), 0) < 0) {
-    return WmStatus::kFailed;
-  }
-
   s->inChannels = m_inputType.wave.channels;
-  AVChannelLayout inLayout{};
-  av_channel_layout_default(&inLayout, s->inChannels);
+  ffmpeg::ChannelLayout inLayout = ffmpeg::ChannelLayout::Default(s->inChannels);
   SwrContext* raw = nullptr;
   const int swrRc = swr_alloc_set_opts2(
-      &raw, &s->encoder->ch_layout, AV_SAMPLE_FMT_FLTP, rate, &inLayout, AV_SAMPLE_FMT_S16,
-      static_cast<int>(m_inputType.wave.samplesPerSec), 0, nullptr);
-  av_channel_layout_uninit(&inLayout);
+      &raw, &s->encoder.Codec()->ch_layout, AV_SAMPLE_FMT_FLTP, rate, inLayout.Pointer(),
+      AV_SAMPLE_FMT_S16, static_cast<int>(m_inputType.wave.samplesPerSec), 0, nullptr);
   s->swr.reset(raw);
   if (swrRc < 0 || !s->swr || swr_init(s->swr.get()) < 0) return WmStatus::kFailed;
   s->pending.resize(channels);
@@ -245,7 +224,7 @@ WmStatus WmWriter::BeginWriting() {
   s->mux->pb = s->out.Avio();
   s->mux->flags |= AVFMT_FLAG_CUSTOM_IO;
   ffmpeg::Dictionary options;
-  options.Set("packet_size", std::to_string(AsfPacketSizeFor(s->encoder->block_align)).c_str());
+  options.Set("packet_size", std::to_string(AsfPacketSizeFor(encoder->block_align)).c_str());
   if (avformat_write_header(s->mux.get(), options.Address()) < 0) {
     s->out.Discard();
     return WmStatus::kFailed;
@@ -285,8 +264,7 @@ WmStatus WmWriter::EndWriting() {
   // A frame the encoder cannot code is lost, as in WriteSample; only the
   // muxer and the file decide whether the file is usable.
   if (s->Convert(nullptr, 0)) s->EncodePending(true);  // what the converter still holds
-  EncodeWmaFrame(s->encoder.get(), nullptr, s->packet.get(),
-                 [&s](AVPacket* p) { return s->WritePacket(p); });
+  s->encoder.Flush([&s](AVPacket* p) { return s->WritePacket(p); });
   bool ok = av_write_trailer(s->mux.get()) >= 0;
   avio_flush(s->mux->pb);
   ok = ok && s->mux->pb->error >= 0 && s->out.Finish(s->objects, s->objectCount);

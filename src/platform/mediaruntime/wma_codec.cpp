@@ -2,27 +2,21 @@
 
 #include <algorithm>
 
-extern "C" {
-#include <libavutil/channel_layout.h>
-}
-
 namespace sondrel {
 
-ffmpeg::CodecContext OpenWmaEncoder(int sampleRate, int channels, int64_t bitRate) {
-  const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_WMAV2);
-  if (!codec || channels < 1 || channels > 2 || sampleRate < 1 || bitRate < 1) return {};
-  ffmpeg::CodecContext ctx = ffmpeg::MakeCodecContext(codec);
-  if (!ctx) return {};
-  ctx->sample_fmt = AV_SAMPLE_FMT_FLTP;
-  ctx->sample_rate = sampleRate;
-  av_channel_layout_default(&ctx->ch_layout, channels);
-  ctx->bit_rate = bitRate;
-  ctx->time_base = AVRational{1, sampleRate};
+ffmpeg::FrameEncoder OpenWmaEncoder(int sampleRate, int channels, int64_t bitRate) {
+  if (channels < 1 || channels > 2 || bitRate < 1) return {};
+  ffmpeg::EncoderSetup setup;
+  setup.codec = avcodec_find_encoder(AV_CODEC_ID_WMAV2);
+  setup.sampleFormat = AV_SAMPLE_FMT_FLTP;
+  setup.sampleRate = sampleRate;
+  setup.channels = channels;
+  setup.bitRate = bitRate;
   // The ASF muxer takes the codec's private data from the stream header.
-  ctx->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-  if (avcodec_open2(ctx.get(), codec, nullptr) < 0) return {};
-  if (ctx->frame_size <= 0 || ctx->block_align <= 0) return {};
-  return ctx;
+  setup.globalHeader = true;
+  ffmpeg::CodecContext codec = ffmpeg::OpenEncoder(setup);
+  if (!codec || codec->frame_size <= 0 || codec->block_align <= 0) return {};
+  return ffmpeg::FrameEncoder(std::move(codec), 0);
 }
 
 int AsfPacketSizeFor(int blockAlign) {
