@@ -4,6 +4,8 @@
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+# The project's own builds treat warnings as errors.
+CONFIGURE = cmake -G Ninja -DSONDREL_WERROR=ON
 
 .PHONY: run test setup build build-asan unit asan fuzz bench clean
 
@@ -11,7 +13,7 @@ setup:
 	@./scripts/setup.sh
 
 $(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	$(CONFIGURE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 build: setup $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
@@ -23,7 +25,7 @@ unit: build
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
 
 $(ASAN_BUILD)/build.ninja:
-	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSONDREL_SANITIZE=ON
+	$(CONFIGURE) -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSONDREL_SANITIZE=ON
 
 build-asan: setup $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
@@ -37,7 +39,7 @@ fuzz: setup
 	./scripts/run-fuzz.sh $(FUZZ_SECONDS)
 
 bench: setup
-	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSONDREL_BENCH=ON -DSONDREL_TESTS=OFF
+	$(CONFIGURE) -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DSONDREL_BENCH=ON -DSONDREL_TESTS=OFF
 	cmake --build build-bench -j $(JOBS)
 	./scripts/run-bench.sh build-bench
 

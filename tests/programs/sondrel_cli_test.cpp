@@ -48,7 +48,10 @@ class Cli : public testing::Test {
     std::string command = "cd " + Quote(dir.Path().string()) +
                           " && env XDG_CONFIG_HOME=" + Quote(Config()) +
                           " HOME=" + Quote(dir.File("home")) + " " + Quote(SONDREL_CLI);
-    for (const std::string& a : args) command += " " + Quote(a);
+    for (const std::string& a : args) {
+      command += ' ';
+      command += Quote(a);
+    }
     command += " 2>" + Quote(dir.File("stderr.txt"));
     Result r;
     std::FILE* pipe = popen(command.c_str(), "r");
