@@ -9,6 +9,7 @@ src=$1
 build=$2
 
 check_desktop_data "$src/data/org.sondrel.Sondrel.desktop" "$src/data/org.sondrel.Sondrel.metainfo.xml"
+check_mime_types "$src/data/org.sondrel.Sondrel.desktop" "$src/src/decode/source_type.cpp"
 for program in sondrel sondrel-cli; do
   check_man_page "$build/data/$program.1" "$build/src/$program"
 done

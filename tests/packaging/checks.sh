@@ -74,3 +74,18 @@ check_desktop_data() {
   check "desktop-file-validate $(basename "$1")" desktop-file-validate "$1"
   check "appstreamcli validate $(basename "$2")" appstreamcli validate --no-net "$2"
 }
+
+# check_mime_types DESKTOP SOURCE_TYPE_CPP: for each extension the readers
+# know (the table of decode/source_type.cpp) that shared-mime-info names a
+# type for, the desktop entry's MimeType lists one of its types, so that the
+# file manager offers Sondrel for it.
+check_mime_types() {
+  local listed missing="" ext types
+  listed=$(sed -n 's/^MimeType=//p' "$1" | tr ';' '\n')
+  for ext in $(grep -oE '\{"\.[a-z0-9]+", kSource' "$2" | grep -oE '[a-z0-9]+"' | tr -d '"'); do
+    types=$(grep -iE ":\*\.$ext$" /usr/share/mime/globs2 | cut -d: -f2)
+    [ -z "$types" ] && continue
+    grep -qxF -f <(echo "$types") <<<"$listed" || missing+=" .$ext($(echo $types))"
+  done
+  if [ -z "$missing" ]; then pass "MimeType covers the readers' extensions"; else fail "MimeType lacks$missing"; fi
+}
