@@ -73,7 +73,7 @@ check_programs() {
   # The window starts and stays up until it is ended (124: ended by timeout).
   "$root/bin/sondrel-cli" --set FirstRun=0 --save >/dev/null 2>&1
   local status=0
-  timeout 5 xvfb-run -a "$root/bin/sondrel" >"$scratch/window.log" 2>&1 || status=$?
+  xvfb-run -a timeout 5 "$root/bin/sondrel" >"$scratch/window.log" 2>&1 || status=$?
   if [ "$status" -eq 124 ]; then pass "$name: the window starts"; else fail "$name: the window ended with status $status: $(cat "$scratch/window.log")"; fi
 }
 
