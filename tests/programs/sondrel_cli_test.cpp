@@ -24,7 +24,7 @@ struct Result {
   std::string out, err;
 };
 
-using test::ShellQuote;
+using test::Quoted;
 
 class Cli : public testing::Test {
  protected:
@@ -35,14 +35,14 @@ class Cli : public testing::Test {
   }
 
   Result Run(const std::vector<std::string>& args) {
-    std::string command = "cd " + ShellQuote(dir.Path().string()) +
-                          " && env XDG_CONFIG_HOME=" + ShellQuote(Config()) +
-                          " HOME=" + ShellQuote(dir.File("home")) + " " + ShellQuote(SONDREL_CLI);
+    std::string command = "cd " + Quoted(dir.Path().string()) +
+                          " && env XDG_CONFIG_HOME=" + Quoted(Config()) +
+                          " HOME=" + Quoted(dir.File("home")) + " " + Quoted(SONDREL_CLI);
     for (const std::string& a : args) {
       command += ' ';
-      command += ShellQuote(a);
+      command += Quoted(a);
     }
-    command += " 2>" + ShellQuote(dir.File("stderr.txt"));
+    command += " 2>" + Quoted(dir.File("stderr.txt"));
     const test::CommandResult run = test::RunCommand(command);
     return {run.status, run.out, test::ReadFileBytes(dir.File("stderr.txt"))};
   }

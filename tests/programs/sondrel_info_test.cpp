@@ -22,11 +22,11 @@ TEST(SondrelInfo, HelpAndVersionNeedNoDisplay) {
   };
   for (const Case& c : cases) {
     const test::CommandResult r = test::RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY " +
-                                                   test::ShellQuote(SONDREL_GUI) + " " + c.args);
+                                                   test::Quoted(SONDREL_GUI) + " " + c.args);
     EXPECT_EQ(r.status, 0) << c.args;
     EXPECT_EQ(r.out.substr(0, r.out.find('\n')), c.firstLine) << c.args;
   }
-  const test::CommandResult help = test::RunCommand(test::ShellQuote(SONDREL_GUI) + " --help");
+  const test::CommandResult help = test::RunCommand(test::Quoted(SONDREL_GUI) + " --help");
   EXPECT_NE(help.out.find("--version"), std::string::npos);
 }
 

@@ -18,7 +18,7 @@ CommandResult RunCommand(const std::string& commandLine) {
   return result;
 }
 
-std::string ShellQuote(const std::string& text) {
+std::string Quoted(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) {
     if (c == '\'') {

@@ -1,4 +1,5 @@
-// Runs a shell command line and collects what it prints on stdout.
+// Runs a shell command line and collects what it prints on stdout; quotes
+// its arguments.
 #pragma once
 
 #include <string>
@@ -13,6 +14,6 @@ struct CommandResult {
 CommandResult RunCommand(const std::string& commandLine);
 
 // `text` in single quotes for a shell command line.
-std::string ShellQuote(const std::string& text);
+std::string Quoted(const std::string& text);
 
 }  // namespace sondrel::test
