@@ -4,14 +4,18 @@
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+RELEASE_BUILD ?= build-release
+CLANG_BUILD ?= build-clang
+# The project's own builds treat warnings as errors.
+CONFIGURE = cmake -G Ninja -DSONDREL_WERROR=ON
 
-.PHONY: run test setup build build-asan unit asan fuzz bench clean
+.PHONY: run test setup build build-asan unit asan release clang package check-package fuzz bench clean
 
 setup:
 	@./scripts/setup.sh
 
 $(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	$(CONFIGURE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 build: setup $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
@@ -23,7 +27,7 @@ unit: build
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
 
 $(ASAN_BUILD)/build.ninja:
-	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSONDREL_SANITIZE=ON
+	$(CONFIGURE) -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSONDREL_SANITIZE=ON
 
 build-asan: setup $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
@@ -33,13 +37,37 @@ asan: build-asan
 
 test: unit asan
 
+# A Release build with GCC and a Debug build with clang, tests included: both
+# build warning-clean (the tests run in the two builds above). clang's warnings
+# do not depend on the optimisation level; GCC's do.
+$(RELEASE_BUILD)/build.ninja:
+	$(CONFIGURE) -S . -B $(RELEASE_BUILD) -DCMAKE_BUILD_TYPE=Release
+
+release: setup $(RELEASE_BUILD)/build.ninja
+	cmake --build $(RELEASE_BUILD) -j $(JOBS)
+
+$(CLANG_BUILD)/build.ninja:
+	$(CONFIGURE) -S . -B $(CLANG_BUILD) -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+
+clang: setup $(CLANG_BUILD)/build.ninja
+	cmake --build $(CLANG_BUILD) -j $(JOBS)
+
+# The Debian package sondrel_<version>-1_<arch>.deb, in $(RELEASE_BUILD).
+package: release
+	cd $(RELEASE_BUILD) && cpack -G DEB
+
+# Installs, packages and runs what was installed: tests/packaging/check-install.sh.
+check-package: release
+	./tests/packaging/check-install.sh $(RELEASE_BUILD)
+
 fuzz: setup
 	./scripts/run-fuzz.sh $(FUZZ_SECONDS)
 
 bench: setup
-	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSONDREL_BENCH=ON -DSONDREL_TESTS=OFF
+	$(CONFIGURE) -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DSONDREL_BENCH=ON -DSONDREL_TESTS=OFF
 	cmake --build build-bench -j $(JOBS) --target benches
 	./scripts/run-bench.sh build-bench
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz build-bench
+	rm -rf $(BUILD) $(ASAN_BUILD) $(RELEASE_BUILD) $(CLANG_BUILD) build-fuzz build-bench

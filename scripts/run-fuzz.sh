@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 SECONDS_EACH="${1:-60}"
 shift || true
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DSONDREL_FUZZ=ON >/dev/null
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DSONDREL_FUZZ=ON -DSONDREL_WERROR=ON >/dev/null
 cmake --build build-fuzz -j "$(nproc)"
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then

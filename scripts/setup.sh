@@ -17,6 +17,7 @@ PACKAGES=(
   timgm6mb-soundfont
   libgtest-dev libgmock-dev googletest
   xvfb xauth ffmpeg dbus-daemon libx11-dev
+  help2man man-db desktop-file-utils appstream dpkg-dev librsvg2-bin shared-mime-info
 )
 
 missing=()

@@ -37,8 +37,8 @@ constexpr int kExitUsage = 2;
 
 const char* const kHelp =
     R"(Usage: sondrel-cli [options] FILE...
-       sondrel-cli --list-formats
-       sondrel-cli --probe FILE...
+  or:  sondrel-cli --list-formats
+  or:  sondrel-cli --probe FILE...
 
 Converts each FILE to the chosen output format, as the window's "Convert All"
 does, using the options stored by the window (the file sondrel/sondrel.conf

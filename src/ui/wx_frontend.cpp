@@ -117,7 +117,10 @@ std::string WxFrontend::AskSaveFile(const std::string& extension) {
   if (dialog.ShowModal() != wxID_OK) return {};
   std::string path = dialog.GetPath().utf8_string();
   // The default extension, as the Windows dialog adds it.
-  if (std::filesystem::path(path).extension().empty()) path += "." + lower.utf8_string();
+  if (std::filesystem::path(path).extension().empty()) {
+    path += '.';
+    path += lower.utf8_string();
+  }
   return path;
 }
 

@@ -1,7 +1,6 @@
 // sondrel-cli through its real binary, with the settings isolated in a
 // temporary XDG_CONFIG_HOME and HOME.
 #include <sndfile.h>
-#include <sys/wait.h>
 
 #include <cmath>
 #include <cstdio>
@@ -12,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/run_command.h"
 #include "support/temp_dir.h"
 
 namespace sondrel {
@@ -24,17 +24,7 @@ struct Result {
   std::string out, err;
 };
 
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) {
-    if (c == '\'') {
-      q += "'\\''";
-    } else {
-      q += c;
-    }
-  }
-  return q + "'";
-}
+using test::Quoted;
 
 class Cli : public testing::Test {
  protected:
@@ -45,21 +35,16 @@ class Cli : public testing::Test {
   }
 
   Result Run(const std::vector<std::string>& args) {
-    std::string command = "cd " + Quote(dir.Path().string()) +
-                          " && env XDG_CONFIG_HOME=" + Quote(Config()) +
-                          " HOME=" + Quote(dir.File("home")) + " " + Quote(SONDREL_CLI);
-    for (const std::string& a : args) command += " " + Quote(a);
-    command += " 2>" + Quote(dir.File("stderr.txt"));
-    Result r;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return r;
-    char buffer[4096];
-    size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) r.out.append(buffer, n);
-    const int status = pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.err = test::ReadFileBytes(dir.File("stderr.txt"));
-    return r;
+    std::string command = "cd " + Quoted(dir.Path().string()) +
+                          " && env XDG_CONFIG_HOME=" + Quoted(Config()) +
+                          " HOME=" + Quoted(dir.File("home")) + " " + Quoted(SONDREL_CLI);
+    for (const std::string& a : args) {
+      command += ' ';
+      command += Quoted(a);
+    }
+    command += " 2>" + Quoted(dir.File("stderr.txt"));
+    const test::CommandResult run = test::RunCommand(command);
+    return {run.status, run.out, test::ReadFileBytes(dir.File("stderr.txt"))};
   }
 
   // A stereo 16-bit WAV file of a tone.

@@ -80,18 +80,6 @@ bool WriteWmFixture(const std::string& path, const WmFixture& fx) {
   return writer->EndWriting() == WmStatus::kOk;
 }
 
-std::string Quoted(const std::string& path) {
-  std::string q = "'";
-  for (char c : path) {
-    if (c == '\'') {
-      q += "'\\''";
-    } else {
-      q += c;
-    }
-  }
-  return q + "'";
-}
-
 bool RunFfmpeg(const std::string& args) {
   const std::string cmd = "ffmpeg -nostdin -hide_banner -v error -y " + args + " >/dev/null 2>&1";
   return std::system(cmd.c_str()) == 0;

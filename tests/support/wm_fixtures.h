@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/mediaruntime/wm_types.h"
+#include "support/run_command.h"
 
 namespace sondrel::test {
 
@@ -38,8 +39,5 @@ bool RunFfmpegToPipe(const std::string& args, const std::string& path);
 // ffprobe's "section.key" values of a file (streams as "stream0.key",
 // "stream1.key", format as "format.key", tags as "format.tag.key").
 std::map<std::string, std::string> ProbeFile(const std::string& path);
-
-// Shell-quotes a path for RunFfmpeg arguments.
-std::string Quoted(const std::string& path);
 
 }  // namespace sondrel::test

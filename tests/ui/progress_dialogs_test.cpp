@@ -66,7 +66,8 @@ TEST(ConvertProgressDialog, WorkerLoopSeesCancelAtTheNextPumpAndClosesTheWindow)
   progress->SetRange(ProgressPart::Upper, progress->BarWidth(ProgressPart::Upper));
   int blocks = 0;
   for (; blocks < 1000; ++blocks) {
-    progress->SetText(ProgressPart::Upper, "[" + std::to_string(blocks) + "%] Converting a.wav...");
+    const std::string percent = std::to_string(blocks);
+    progress->SetText(ProgressPart::Upper, "[" + percent + "%] Converting a.wav...");
     progress->SetPosition(ProgressPart::Upper, blocks);
     if (blocks == 0) progress->Step(ProgressPart::Lower);
     if (blocks == 5) ClickCancel(dialog);
