@@ -17,12 +17,6 @@ namespace {
 constexpr const char* kReaderFormat =
     "%TRCK\n%TITL\n%ARTI\n%ALBM\n%GNRE\n%YEAR\n%CMNT\n%COMP\n%COPY";
 
-// GCC 12 warns falsely inside std::string when it assigns a one-character
-// literal at -O3 (GCC bug 105329).
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
-#endif
 TEST(TagFormat, FieldsEscapesAndFunctions) {
   audioengine::TagFields f;
   f.title = "  my Song ";
@@ -53,10 +47,6 @@ TEST(TagFormat, FieldsEscapesAndFunctions) {
   for (int i = 0; i < 5000; ++i) deep += "%IUPC(";
   EXPECT_NO_FATAL_FAILURE(audioengine::FormatTags(deep + "x", f));
 }
-
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
 
 class TagsRead : public ::testing::Test {
  protected:
