@@ -54,6 +54,8 @@ wxDialog* CreateAboutBox(wxWindow* parent) {
       new wxTextCtrl(box, wxID_ANY, wxString::FromUTF8(ThirdPartyText()), wxDefaultPosition,
                      wxSize(640, 280), wxTE_MULTILINE | wxTE_READONLY | wxTE_DONTWRAP);
   notes->SetFont(wxFontInfo(9).Family(wxFONTFAMILY_TELETYPE));
+  notes->SetInsertionPoint(0);
+  notes->ShowPosition(0);
 
   auto* all = new wxBoxSizer(wxVERTICAL);
   all->Add(top, 0, wxEXPAND);

@@ -8,10 +8,11 @@ namespace sondrel {
 
 int CommandOf(int wxId) {
   static constexpr int kFolded[] = {
-      kCmdAddFiles,        kCmdRemove,          kCmdConvertAll,        kCmdConvertAllToOne,
-      kCmdConvertSelected, kCmdConvertSelectedToOne, kCmdPlaySource,   kCmdPlayDestination,
-      kCmdBrowseSource,    kCmdBrowseDestination, kCmdHelpTopics,      kCmdTellAFriend,
-      kCmdFeedback,        kCmdHomepage,        kCmdLatestVersion,
+      kCmdAddFiles,          kCmdRemove,          kCmdConvertAll,
+      kCmdConvertAllToOne,   kCmdConvertSelected, kCmdConvertSelectedToOne,
+      kCmdPlaySource,        kCmdPlayDestination, kCmdBrowseSource,
+      kCmdBrowseDestination, kCmdHelpTopics,      kCmdTellAFriend,
+      kCmdFeedback,          kCmdHomepage,        kCmdLatestVersion,
   };
   for (const int command : kFolded) {
     if (WxId(command) == wxId) return command;

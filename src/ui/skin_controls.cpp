@@ -5,6 +5,7 @@
 #include <wx/graphics.h>
 #include <wx/settings.h>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -92,7 +93,8 @@ void SkinClickable::SendClick() {
 
 SkinButton::SkinButton(wxWindow* parent, int command, const wxString& label, const wxRect& rect,
                        bool primary)
-    : SkinClickable(parent, command, label, rect.GetPosition(), rect.GetSize()), m_primary(primary) {
+    : SkinClickable(parent, command, label, rect.GetPosition(), rect.GetSize()),
+      m_primary(primary) {
   Bind(wxEVT_PAINT, &SkinButton::OnPaint, this);
 }
 
@@ -118,7 +120,8 @@ void SkinButton::OnPaint(wxPaintEvent&) {
 }
 
 TitleButton::TitleButton(wxWindow* parent, int command, Glyph glyph, const wxRect& rect)
-    : SkinClickable(parent, command, wxString(), rect.GetPosition(), rect.GetSize()), m_glyph(glyph) {
+    : SkinClickable(parent, command, wxString(), rect.GetPosition(), rect.GetSize()),
+      m_glyph(glyph) {
   Bind(wxEVT_PAINT, &TitleButton::OnPaint, this);
 }
 
@@ -145,15 +148,16 @@ void TitleButton::OnPaint(wxPaintEvent&) {
         gc.StrokeLine(cx - 5, cy + 4, cx + 5, cy + 4);
         break;
       case Glyph::Help: {
-        wxFont font = GetFont().Bold();
-        font.SetPixelSize(wxSize(0, 14));
-        gc.SetFont(font, *wxWHITE);
-        double w = 0;
-        double h = 0;
-        gc.GetTextExtent("?", &w, &h);
-        gc.DrawText("?", cx - w / 2, cy - h / 2);
-        break;
-      }
+        // A question mark: a hook over a stem, and the dot.
+        gc.SetPen(gc.CreatePen(wxGraphicsPenInfo(*wxWHITE).Width(1.8)));
+        wxGraphicsPath hook = gc.CreatePath();
+        hook.AddArc(cx, cy - 2.5, 3.5, M_PI, M_PI * 2.5, true);
+        hook.AddLineToPoint(cx, cy + 2.5);
+        gc.StrokePath(hook);
+        gc.SetPen(*wxTRANSPARENT_PEN);
+        gc.SetBrush(*wxWHITE_BRUSH);
+        gc.DrawEllipse(cx - 1.2, cy + 4.2, 2.4, 2.4);
+      } break;
     }
   });
 }

@@ -2,8 +2,8 @@
 // shell and the messages recorded instead of reaching the desktop.
 #pragma once
 
-#include <wx/window.h>
 #include <wx/weakref.h>
+#include <wx/window.h>
 
 #include <string>
 #include <vector>
