@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "decode/audio_engine.h"
-#include "decode/messages.h"
 #include "decode/source_opener.h"
+#include "decode/messages.h"
 #include "engine/messages.h"
 #include "fake_window_manager.h"
 #include "screenshot.h"
