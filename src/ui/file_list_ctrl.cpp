@@ -178,6 +178,7 @@ void FileListCtrl::SortByColumn(int column) {
   }
   m_rows = std::move(sorted);
   ResetSelection(nowSelected);
+  ShowSortIndicator(column, m_ascending);
   Refresh();
 }
 

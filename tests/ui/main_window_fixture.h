@@ -2,8 +2,9 @@
 // shell and the messages recorded instead of reaching the desktop.
 #pragma once
 
+#include <wx/window.h>  // before wx/weakref.h, which needs it
+
 #include <wx/weakref.h>
-#include <wx/window.h>
 
 #include <string>
 #include <vector>

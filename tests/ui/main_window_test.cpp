@@ -69,6 +69,43 @@ class MainWindowTest : public testing::Test {
   wxWeakRef<wxWindow> m_ref;
 };
 
+TEST(MainMenus, EveryCommandHasItsOwnWxIdAndComesBack) {
+  const int commands[] = {
+      kCmdAddFiles,
+      kCmdAddFolder,
+      kCmdRemoveAll,
+      kCmdRemove,
+      kCmdConvertAll,
+      kCmdConvertAllToOne,
+      kCmdConvertSelected,
+      kCmdConvertSelectedToOne,
+      kCmdOptions,
+      kCmdPlaySource,
+      kCmdPlayDestination,
+      kCmdBrowseSource,
+      kCmdBrowseDestination,
+      kCmdSelectAll,
+      kCmdHelpButton,
+      kCmdMinimize,
+      kCmdClose,
+      kCmdHelpTopics,
+      kCmdAbout,
+      kCmdTellAFriend,
+      kCmdFeedback,
+      kCmdHomepage,
+      kCmdLatestVersion,
+      kFileListId,
+      kFormatListId,
+  };
+  std::set<int> ids;
+  for (const int command : commands) {
+    const int id = WxId(command);
+    EXPECT_TRUE(id >= 0 && id < 32767) << command;
+    EXPECT_TRUE(ids.insert(id).second) << command << " shares its wx id";
+    EXPECT_EQ(CommandOf(id), command);
+  }
+}
+
 TEST_F(MainWindowTest, ShowsItsControlsAtTheirPlaces) {
   test::RecordingWindow& w = Open();
   EXPECT_EQ(w.GetTitle(), "Sondrel");
@@ -518,6 +555,14 @@ TEST_F(MainWindowTest, CloseSavesTheExitGroupOnly) {
   test::RecordingWindow& w = Open();
   store.writes.clear();
   wxWeakRef<wxWindow> ref(&w);
+  {
+    SCOPED_TRACE("a close request while a run works in the window is refused");
+    w.SetBusy(true);
+    w.Close();
+    Settle(3);
+    ASSERT_TRUE(ref);
+    w.SetBusy(false);
+  }
   // The Close button of the title bar.
   test::Click(test::ControlOf(w, kCmdClose));
   Settle(5);
