@@ -34,7 +34,7 @@ class SkinClickable : public wxControl {
   SkinClickable(wxWindow* parent, int command, const wxString& label, const wxPoint& pos,
                 const wxSize& size);
 
-  int Command() const { return m_command; }
+  int SentCommand() const { return m_command; }
 
   bool AcceptsFocusFromKeyboard() const override { return true; }
 

@@ -34,7 +34,7 @@ wxWindow* ControlOf(MainWindow& window, int command) {
   wxWindow* surface = window.GetChildren().GetFirst()->GetData();
   for (wxWindow* child : surface->GetChildren()) {
     if (auto* clickable = dynamic_cast<SkinClickable*>(child)) {
-      if (clickable->Command() == command) return child;
+      if (clickable->SentCommand() == command) return child;
     } else if (child->GetId() == command) {
       return child;
     }
