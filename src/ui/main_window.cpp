@@ -193,6 +193,12 @@ FileItem* MainWindow::FirstSelected() const {
   return row < 0 ? nullptr : m_list->ItemAt(row);
 }
 
+std::string MainWindow::FirstSelectedPath(bool target) const {
+  const FileItem* item = FirstSelected();
+  if (!item) return {};
+  return target ? item->targetPath : item->sourcePath;
+}
+
 void MainWindow::SetRowText(int row, ListColumn column, const std::string& text) {
   m_list->SetCellText(row, column == ListColumn::Output ? kColumnOutput : kColumnVolume, text);
 }
@@ -206,7 +212,8 @@ int MainWindow::OutputColumnWidth() { return m_list->GetColumnWidth(kColumnOutpu
 void MainWindow::SetOutputColumnWidth(int pixels) { m_list->SetColumnWidth(kColumnOutput, pixels); }
 
 void MainWindow::OnCommand(wxCommandEvent& event) {
-  switch (CommandOf(event.GetId())) {
+  const int command = CommandOf(event.GetId());
+  switch (command) {
     case kCmdAddFiles:
     case kCmdAddFolder:
     case kCmdOptions:
@@ -230,19 +237,17 @@ void MainWindow::OnCommand(wxCommandEvent& event) {
       Convert(ItemSelection::Selected, RunOutput::OneFile);
       break;
     case kCmdPlaySource:
-      if (const FileItem* item = FirstSelected()) OpenDocument(item->sourcePath);
-      break;
     case kCmdPlayDestination:
-      if (const FileItem* item = FirstSelected(); item && !item->targetPath.empty()) {
-        OpenDocument(item->targetPath);
+      if (const std::string path = FirstSelectedPath(command == kCmdPlayDestination);
+          !path.empty()) {
+        OpenDocument(path);
       }
       break;
     case kCmdBrowseSource:
-      if (const FileItem* item = FirstSelected()) ShowInFolder(item->sourcePath);
-      break;
     case kCmdBrowseDestination:
-      if (const FileItem* item = FirstSelected(); item && !item->targetPath.empty()) {
-        ShowInFolder(item->targetPath);
+      if (const std::string path = FirstSelectedPath(command == kCmdBrowseDestination);
+          !path.empty()) {
+        ShowInFolder(path);
       }
       break;
     case kCmdSelectAll:

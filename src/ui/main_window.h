@@ -86,6 +86,9 @@ class MainWindow : public wxFrame, public WxFrontend {
   void RemoveAll();
   // The first selected row's item; null when no row is selected.
   FileItem* FirstSelected() const;
+  // Its source path, or its target path (empty until converted); empty
+  // when no row is selected.
+  std::string FirstSelectedPath(bool target) const;
   void ShowHelpMenu();
   void ShowAbout();
 
