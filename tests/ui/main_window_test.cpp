@@ -351,16 +351,22 @@ TEST_F(MainWindowTest, FormatListFollowsAndSetsOutputFormat) {
   }
 }
 
+// A menu's entries as "<command> <text>", separators as "-".
+std::vector<std::string> MenuEntries(const wxMenu& menu) {
+  std::vector<std::string> entries;
+  for (const wxMenuItem* item : menu.GetMenuItems()) {
+    entries.push_back(item->IsSeparator() ? "-"
+                                          : std::to_string(CommandOf(item->GetId())) + " " +
+                                                item->GetItemLabel().utf8_string());
+  }
+  return entries;
+}
+
 TEST_F(MainWindowTest, PopupMenuEntriesAndTheirRules) {
   test::RecordingWindow& w = Open();
   {
     std::unique_ptr<wxMenu> menu(w.CreateListMenu());
-    std::vector<std::string> entries;
-    for (const wxMenuItem* item : menu->GetMenuItems()) {
-      entries.push_back(item->IsSeparator() ? "-"
-                                            : std::to_string(CommandOf(item->GetId())) + " " +
-                                                  item->GetItemLabel().utf8_string());
-    }
+    const std::vector<std::string> entries = MenuEntries(*menu);
     const std::vector<std::string> expected = {
         "32775 &Play Source",
         "32781 Play &Destination",
@@ -378,6 +384,21 @@ TEST_F(MainWindowTest, PopupMenuEntriesAndTheirRules) {
         "1024 Add F&older",
         "32772 &Remove\tDel",
         "1005 Remove Al&l",
+    };
+    EXPECT_EQ(entries, expected);
+  }
+  {
+    std::unique_ptr<wxMenu> help(BuildHelpMenu());
+    const std::vector<std::string> entries = MenuEntries(*help);
+    const std::vector<std::string> expected = {
+        "57670 &Help Topics\tF1",
+        "-",
+        "32782 &Tell A Friend",
+        "32783 &Feedback and Support",
+        "32784 Home&page",
+        "32785 &Check Latest Version",
+        "-",
+        "1017 &About...",
     };
     EXPECT_EQ(entries, expected);
   }
