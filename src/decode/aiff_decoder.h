@@ -31,8 +31,6 @@ class AiffDecoder : public Decoder {
 
   AiffDecoder();
   ~AiffDecoder() override;
-  AiffDecoder(const AiffDecoder&) = delete;
-  AiffDecoder& operator=(const AiffDecoder&) = delete;
 
   void Close() override;
   int Open(const std::string& path, int renderRate) override;

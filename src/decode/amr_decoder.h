@@ -17,10 +17,7 @@ namespace sondrel {
 
 class AmrDecoder : public Decoder {
  public:
-  AmrDecoder() = default;
   ~AmrDecoder() override;
-  AmrDecoder(const AmrDecoder&) = delete;
-  AmrDecoder& operator=(const AmrDecoder&) = delete;
 
   void Close() override;
   int Open(const std::string& path, int renderRate) override;

@@ -26,8 +26,6 @@ class AuDecoder : public Decoder {
 
   AuDecoder();
   ~AuDecoder() override;
-  AuDecoder(const AuDecoder&) = delete;
-  AuDecoder& operator=(const AuDecoder&) = delete;
 
   void Close() override;
   int Open(const std::string& path, int renderRate) override;

@@ -34,6 +34,10 @@ struct TagInfo {
 
 class Decoder {
  public:
+  // A reader owns a file and library handles: it is neither copied nor moved.
+  Decoder() = default;
+  Decoder(const Decoder&) = delete;
+  Decoder& operator=(const Decoder&) = delete;
   // Derived destructors call their own Close (a base destructor cannot).
   virtual ~Decoder() = default;
 

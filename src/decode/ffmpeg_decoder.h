@@ -18,10 +18,7 @@ namespace sondrel {
 
 class FfmpegDecoder : public Decoder {
  public:
-  FfmpegDecoder() = default;
   ~FfmpegDecoder() override;
-  FfmpegDecoder(const FfmpegDecoder&) = delete;
-  FfmpegDecoder& operator=(const FfmpegDecoder&) = delete;
 
   void Close() override;
   int Open(const std::string& path, int renderRate) override;

@@ -12,10 +12,7 @@ namespace sondrel {
 
 class FfmpegProbe : public Decoder {
  public:
-  FfmpegProbe() = default;
   ~FfmpegProbe() override;
-  FfmpegProbe(const FfmpegProbe&) = delete;
-  FfmpegProbe& operator=(const FfmpegProbe&) = delete;
 
   void Close() override;
   int Open(const std::string& path, int renderRate) override;

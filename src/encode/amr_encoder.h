@@ -18,10 +18,7 @@ namespace sondrel {
 
 class AmrEncoder : public Encoder {
  public:
-  AmrEncoder() = default;
   ~AmrEncoder() override;
-  AmrEncoder(const AmrEncoder&) = delete;
-  AmrEncoder& operator=(const AmrEncoder&) = delete;
 
   void SetFormat(const FormatParams& params) override;
   void SetOutputPath(const std::string& path) override { m_path = path; }
