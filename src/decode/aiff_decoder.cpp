@@ -30,8 +30,6 @@ int16_t FloatToSample(double v) {
 
 AiffDecoder::AiffDecoder() : m_work(new (std::nothrow) uint8_t[kWorkBufferSize]) {}
 
-AiffDecoder::~AiffDecoder() { Close(); }
-
 void AiffDecoder::Close() {
   m_gsm.Close();
   m_dwvw = DwvwDecoder();

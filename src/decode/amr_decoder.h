@@ -17,8 +17,6 @@ namespace sondrel {
 
 class AmrDecoder : public Decoder {
  public:
-  ~AmrDecoder() override;
-
   void Close() override;
   int Open(const std::string& path, int renderRate) override;
   int Read(int16_t* left, int16_t* right) override;

@@ -25,8 +25,6 @@ int ClampToInt(uint64_t x) { return x > INT_MAX ? INT_MAX : static_cast<int>(x);
 
 AuDecoder::AuDecoder() : m_buffer(new (std::nothrow) uint8_t[kReadBufferSize]) {}
 
-AuDecoder::~AuDecoder() { Close(); }
-
 void AuDecoder::Close() {
   m_file.Close();
   m_bigEndian = true;

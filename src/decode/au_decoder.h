@@ -25,7 +25,6 @@ class AuDecoder : public Decoder {
   static constexpr size_t kReadBufferSize = 8u << 20;
 
   AuDecoder();
-  ~AuDecoder() override;
 
   void Close() override;
   int Open(const std::string& path, int renderRate) override;

@@ -12,8 +12,6 @@ namespace sondrel {
 
 class FfmpegProbe : public Decoder {
  public:
-  ~FfmpegProbe() override;
-
   void Close() override;
   int Open(const std::string& path, int renderRate) override;
   int Read(int16_t* left, int16_t* right) override;
