@@ -243,19 +243,7 @@ int AiffDecoder::ReadSamples(int16_t* left, int16_t* right) {
     }
   };
 
-  const uint8_t* p = b;
-  for (int i = 0; i < frames; ++i, p += frameBytes) {
-    if (m_channels == 1) {
-      left[i] = sample(p);
-    } else if (m_channels == 2) {
-      left[i] = sample(p);
-      right[i] = sample(p + container);
-    } else {
-      int16_t frame[8];
-      for (int c = 0; c < m_channelsUsed; ++c) frame[c] = sample(p + c * container);
-      DownmixToStereo(m_channelsUsed, frame, left[i], right[i]);
-    }
-  }
+  DeinterleaveFrames(b, frames, m_channels, m_channelsUsed, size_t(container), sample, left, right);
   return frames;
 }
 
