@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/audioengine/tag_reader.h"
 
@@ -29,6 +31,13 @@ void Channel::SetFormat(uint32_t rate, uint32_t channels, bool eightBit, uint32_
   m_eightBit = eightBit;
   m_ctype = ctype;
   m_originalBits = originalBits;
+}
+
+void Channel::SetSourceFile(const std::string& path, TagSource tags) {
+  std::error_code ec;
+  const uint64_t size = std::filesystem::file_size(path, ec);
+  if (!ec) SetFileBytes(size);
+  SetSource(path, tags);
 }
 
 std::optional<uint32_t> Channel::GetData(void* buffer, uint32_t bytes) {

@@ -84,6 +84,9 @@ class Channel {
     m_path = std::move(path);
     m_tagSource = tags;
   }
+  // SetSource for a channel read from the file at `path`, with the file's
+  // size when it can be read.
+  void SetSourceFile(const std::string& path, TagSource tags);
 
  private:
   uint32_t m_rate = 0;

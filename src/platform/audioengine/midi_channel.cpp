@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <mutex>
 
 #include "platform/audioengine/bass.h"
@@ -60,10 +59,7 @@ class MidiChannel : public Channel {
     m_rate = rate;
     SetFormat(rate, 2, false, BASS_CTYPE_STREAM_MIDI, 0);
     SetLengthFrames(static_cast<uint64_t>(std::llround(m_song.length * rate / 1e6)));
-    std::error_code ec;
-    const uint64_t size = std::filesystem::file_size(path, ec);
-    if (!ec) SetFileBytes(size);
-    SetSource(path, TagSource::None);
+    SetSourceFile(path, TagSource::None);
     return true;
   }
 

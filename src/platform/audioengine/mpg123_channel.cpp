@@ -2,7 +2,6 @@
 
 #include <mpg123.h>
 
-#include <filesystem>
 #include <mutex>
 
 #include "platform/audioengine/bass.h"
@@ -48,10 +47,7 @@ class Mpg123Channel : public Channel {
     }
     SetFormat(static_cast<uint32_t>(rate), static_cast<uint32_t>(channels), false, ctype, 0);
     SetLengthFrames(static_cast<uint64_t>(frames));
-    std::error_code ec;
-    const uint64_t size = std::filesystem::file_size(path, ec);
-    if (!ec) SetFileBytes(size);
-    SetSource(path, TagSource::Mpeg);
+    SetSourceFile(path, TagSource::Mpeg);
     return true;
   }
 

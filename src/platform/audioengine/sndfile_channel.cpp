@@ -2,7 +2,6 @@
 
 #include <sndfile.h>
 
-#include <filesystem>
 #include <vector>
 
 #include "platform/audioengine/bass.h"
@@ -21,7 +20,7 @@ constexpr int kMaxChannels = 64;
 
 class SndfileChannel : public Channel {
  public:
-  SndfileChannel(SndfilePtr file, const SF_INFO& info, std::string path, ContentKind kind)
+  SndfileChannel(SndfilePtr file, const SF_INFO& info, const std::string& path, ContentKind kind)
       : m_file(std::move(file)) {
     const int major = info.format & SF_FORMAT_TYPEMASK;
     const int sub = info.format & SF_FORMAT_SUBMASK;
@@ -51,10 +50,7 @@ class SndfileChannel : public Channel {
     SetFormat(static_cast<uint32_t>(info.samplerate), static_cast<uint32_t>(info.channels),
               eightBit, ctype, OriginalBits(sub));
     SetLengthFrames(static_cast<uint64_t>(info.frames));
-    std::error_code ec;
-    const uint64_t size = std::filesystem::file_size(path, ec);
-    if (!ec) SetFileBytes(size);
-    SetSource(std::move(path), tags);
+    SetSourceFile(path, tags);
   }
 
  protected:

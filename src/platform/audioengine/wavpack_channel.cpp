@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <vector>
 
 #include "platform/audioengine/bass.h"
@@ -43,10 +42,7 @@ class WavPackChannel : public Channel {
     SetFormat(WavpackGetSampleRate(c), static_cast<uint32_t>(WavpackGetNumChannels(c)), false,
               BASS_CTYPE_STREAM_WV, static_cast<uint32_t>(WavpackGetBitsPerSample(c)));
     SetLengthFrames(frames);
-    std::error_code ec;
-    const uint64_t size = std::filesystem::file_size(path, ec);
-    if (!ec) SetFileBytes(size);
-    SetSource(path, TagSource::WavPack);
+    SetSourceFile(path, TagSource::WavPack);
   }
 
  protected:
