@@ -8,6 +8,7 @@
 
 #include "platform/audioengine/bass.h"
 #include "platform/audioengine/midi_file.h"
+#include "platform/c_handle.h"
 #include "platform/file.h"
 
 namespace sondrel::audioengine {
@@ -19,14 +20,8 @@ constexpr size_t kRenderFrames = 4096;
 // Larger files are not MIDI files.
 constexpr uint64_t kMaxMidiBytes = 16ull << 20;
 
-struct SettingsDeleter {
-  void operator()(fluid_settings_t* s) const { delete_fluid_settings(s); }
-};
-struct SynthDeleter {
-  void operator()(fluid_synth_t* s) const { delete_fluid_synth(s); }
-};
-using SettingsPtr = std::unique_ptr<fluid_settings_t, SettingsDeleter>;
-using SynthPtr = std::unique_ptr<fluid_synth_t, SynthDeleter>;
+using SettingsPtr = CHandle<fluid_settings_t, delete_fluid_settings>;
+using SynthPtr = CHandle<fluid_synth_t, delete_fluid_synth>;
 
 // fluidsynth reports to the terminal unless told not to.
 void QuietSynthLog() {

@@ -5,15 +5,13 @@
 #include <mutex>
 
 #include "platform/audioengine/bass.h"
+#include "platform/c_handle.h"
 
 namespace sondrel::audioengine {
 
 namespace {
 
-struct Mpg123Deleter {
-  void operator()(mpg123_handle* h) const { mpg123_delete(h); }
-};
-using Mpg123Ptr = std::unique_ptr<mpg123_handle, Mpg123Deleter>;
+using Mpg123Ptr = CHandle<mpg123_handle, mpg123_delete>;
 
 class Mpg123Channel : public Channel {
  public:

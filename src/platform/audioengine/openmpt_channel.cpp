@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/audioengine/bass.h"
+#include "platform/c_handle.h"
 #include "platform/file.h"
 
 namespace sondrel::audioengine {
@@ -18,10 +19,7 @@ constexpr uint32_t kMaxRate = 192000;
 // Larger files are not modules.
 constexpr uint64_t kMaxModuleBytes = 256ull << 20;
 
-struct ModuleDeleter {
-  void operator()(openmpt_module* m) const { openmpt_module_destroy(m); }
-};
-using ModulePtr = std::unique_ptr<openmpt_module, ModuleDeleter>;
+using ModulePtr = CHandle<openmpt_module, openmpt_module_destroy>;
 
 // A metadata text of the module ("" when absent).
 std::string Metadata(openmpt_module* module, const char* key) {

@@ -5,15 +5,13 @@
 #include <vector>
 
 #include "platform/audioengine/bass.h"
+#include "platform/c_handle.h"
 
 namespace sondrel::audioengine {
 
 namespace {
 
-struct SndfileCloser {
-  void operator()(SNDFILE* f) const { sf_close(f); }
-};
-using SndfilePtr = std::unique_ptr<SNDFILE, SndfileCloser>;
+using SndfilePtr = CHandle<SNDFILE, sf_close>;
 
 // Channels beyond this count are not a real file.
 constexpr int kMaxChannels = 64;

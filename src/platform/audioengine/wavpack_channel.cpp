@@ -7,15 +7,13 @@
 #include <vector>
 
 #include "platform/audioengine/bass.h"
+#include "platform/c_handle.h"
 
 namespace sondrel::audioengine {
 
 namespace {
 
-struct WavPackCloser {
-  void operator()(WavpackContext* c) const { WavpackCloseFile(c); }
-};
-using WavPackPtr = std::unique_ptr<WavpackContext, WavPackCloser>;
+using WavPackPtr = CHandle<WavpackContext, WavpackCloseFile>;
 
 constexpr int kOpenFlags = OPEN_WVC | OPEN_NORMALIZE | OPEN_DSD_AS_PCM;
 constexpr int kMaxChannels = 64;
