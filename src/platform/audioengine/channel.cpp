@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/audioengine/bass.h"
 #include "platform/audioengine/tag_reader.h"
+#include "platform/file.h"
 
 namespace sondrel::audioengine {
 
@@ -31,6 +33,18 @@ void Channel::SetFormat(uint32_t rate, uint32_t channels, bool eightBit, uint32_
   m_eightBit = eightBit;
   m_ctype = ctype;
   m_originalBits = originalBits;
+}
+
+std::optional<std::vector<uint8_t>> ReadRenderSource(const std::string& path, uint32_t rate,
+                                                     uint32_t minRate, uint32_t maxRate,
+                                                     uint64_t maxBytes, int& error) {
+  if (rate < minRate || rate > maxRate) {
+    error = BASS_ERROR_FORMAT;
+    return std::nullopt;
+  }
+  std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, maxBytes);
+  if (!bytes) error = BASS_ERROR_FILEFORM;
+  return bytes;
 }
 
 void Channel::SetSourceFile(const std::string& path, TagSource tags) {

@@ -154,15 +154,9 @@ class MidiChannel : public Channel {
 
 std::unique_ptr<Channel> OpenMidiChannel(const std::string& path, uint32_t rate,
                                          const std::vector<std::string>& fonts, int& error) {
-  if (rate < kMinMidiRate || rate > kMaxMidiRate) {
-    error = BASS_ERROR_FORMAT;
-    return nullptr;
-  }
-  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, kMaxMidiBytes);
-  if (!bytes) {
-    error = BASS_ERROR_FILEFORM;
-    return nullptr;
-  }
+  const std::optional<std::vector<uint8_t>> bytes =
+      ReadRenderSource(path, rate, kMinMidiRate, kMaxMidiRate, kMaxMidiBytes, error);
+  if (!bytes) return nullptr;
   std::optional<MidiSong> song = ParseMidiFile(bytes->data(), bytes->size(), kMaxRenderSeconds);
   if (!song) {
     error = BASS_ERROR_FILEFORM;

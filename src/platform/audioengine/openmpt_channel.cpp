@@ -7,7 +7,6 @@
 
 #include "platform/audioengine/bass.h"
 #include "platform/c_handle.h"
-#include "platform/file.h"
 
 namespace sondrel::audioengine {
 
@@ -75,15 +74,9 @@ class ModuleChannel : public Channel {
 
 std::unique_ptr<Channel> OpenModuleChannel(const std::string& path, uint32_t rate, bool prescan,
                                            int& error) {
-  if (rate < kMinRate || rate > kMaxRate) {
-    error = BASS_ERROR_FORMAT;
-    return nullptr;
-  }
-  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, kMaxModuleBytes);
-  if (!bytes) {
-    error = BASS_ERROR_FILEFORM;
-    return nullptr;
-  }
+  const std::optional<std::vector<uint8_t>> bytes =
+      ReadRenderSource(path, rate, kMinRate, kMaxRate, kMaxModuleBytes, error);
+  if (!bytes) return nullptr;
   int openError = 0;
   ModulePtr module(openmpt_module_create_from_memory2(
       bytes->data(), bytes->size(), openmpt_log_func_silent, nullptr, openmpt_error_func_ignore,
