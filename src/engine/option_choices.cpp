@@ -140,7 +140,9 @@ std::optional<PageProblem> ReadGeneralPage(const GeneralTexts& texts, ConvertSet
     if (problem->message == kEnterInteger) problem->message = kEnterPositive;
     return problem;
   }
-  if (s.EnableExtFilter != 0 && CleanedFilterExts(s.FilterExts).empty()) {
+  // A text of separators alone names no extension either.
+  if (s.EnableExtFilter != 0 &&
+      CleanedFilterExts(s.FilterExts).find_first_not_of(',') == std::string::npos) {
     return PageProblem{"Please enter file extensions you need to filter.", kIdFilterExts};
   }
   if (s.EnableConvertLength != 0 && s.ConvertLength == 0) {
