@@ -122,7 +122,12 @@ wxWindow* OptionsPage::Spin(int id, wxWindow* edit, int low, int high, int step)
 
 void OptionsPage::Refuse(const std::string& message, int id) {
   ShowMessageBox(message, MessageIcon::Exclamation, this);
-  if (wxWindow* control = FindWindow(id)) control->SetFocus();
+  m_refusedId = id;
+  FocusRefused();
+}
+
+void OptionsPage::FocusRefused() {
+  if (wxWindow* control = FindWindow(m_refusedId)) control->SetFocus();
 }
 
 }  // namespace sondrel

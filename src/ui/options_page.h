@@ -35,6 +35,9 @@ class OptionsPage : public wxPanel {
   // its control) gets the focus; a check box, radio button or button is
   // also clicked. False when no control of this page has the letter.
   bool HandleMnemonic(wxChar letter);
+  // Gives the focus again to the control of the last refusal (the sheet
+  // calls it after it has come back to this page).
+  void FocusRefused();
 
  protected:
   // Makes the controls into `sizer` (a vertical box of the page).
@@ -54,6 +57,7 @@ class OptionsPage : public wxPanel {
   std::string m_title;
   bool m_built = false;
   std::map<wxChar, wxWindow*> m_mnemonics;
+  int m_refusedId = wxID_NONE;
 };
 
 // Fills a drop-down with the list's labels and selects its selection.

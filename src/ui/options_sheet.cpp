@@ -105,6 +105,11 @@ void COptSheet::OnPageChanging(wxBookCtrlEvent& event) {
   if (old >= 0 && static_cast<size_t>(old) < m_pages.size() && m_pages[old]->IsBuilt() &&
       !m_pages[old]->Leave()) {
     event.Veto();
+    // GTK may switch the tab all the same: come back once it has.
+    CallAfter([this, old] {
+      if (m_notebook->GetSelection() != old) m_notebook->ChangeSelection(old);
+      m_pages[old]->FocusRefused();
+    });
   }
 }
 

@@ -54,10 +54,18 @@ TEST(OptionChoices, ParseInteger) {
     const char* text;
     std::optional<int32_t> expected;
   } cases[] = {
-      {"100", 100},         {" -5 ", -5},         {"+7", 7},       {"", std::nullopt},
-      {"  ", std::nullopt}, {"12a", std::nullopt}, {"1.5", std::nullopt},
-      {"-", std::nullopt},  {"2147483647", 2147483647}, {"2147483648", std::nullopt},
-      {"-2147483648", -2147483647 - 1}, {"99999999999999999999", std::nullopt},
+      {"100", 100},
+      {" -5 ", -5},
+      {"+7", 7},
+      {"", std::nullopt},
+      {"  ", std::nullopt},
+      {"12a", std::nullopt},
+      {"1.5", std::nullopt},
+      {"-", std::nullopt},
+      {"2147483647", 2147483647},
+      {"2147483648", std::nullopt},
+      {"-2147483648", -2147483647 - 1},
+      {"99999999999999999999", std::nullopt},
   };
   for (const Case& c : cases) EXPECT_EQ(ParseInteger(c.text), c.expected) << c.text;
 }
@@ -83,33 +91,67 @@ TEST(OptionChoices, GeneralPageChecks) {
          s.FilterExts = " \t ; ";
        }),
        {"100", "0", "0"},
-       PageProblem{"Please enter file extensions you need to filter.", 1081}, 100, 0, 0},
+       PageProblem{"Please enter file extensions you need to filter.", 1081},
+       100,
+       0,
+       0},
       {"blank and semicolon between two extensions",
        with([](ConvertSettings& s) {
          s.EnableExtFilter = 1;
          s.FilterExts = "wav; mp3";
        }),
-       {"100", "0", "0"}, std::nullopt, 100, 0, 0},
-      {"convert 0 ms", with([](ConvertSettings& s) { s.EnableConvertLength = 1; }),
        {"100", "0", "0"},
-       PageProblem{"Conversion length must be greater than 0 millisecond.", 1126}, 100, 0, 0},
-      {"volume not a number", with([](ConvertSettings& s) { s.VolumeType = 1; }),
-       {"loud", "0", "0"}, PageProblem{"Please enter an integer.", 1115}, 100, 0, 0},
-      {"negative volume", with([](ConvertSettings& s) { s.VolumeType = 1; }),
-       {"-5", "0", "0"}, PageProblem{"Please enter an integer between 10 and 32767.", 1115}, 100,
-       0, 0},
-      {"bad volume in a disabled box reads as 100", {}, {"-5", "0", "0"}, std::nullopt, 100, 0,
+       std::nullopt,
+       100,
+       0,
        0},
-      {"negative skip", with([](ConvertSettings& s) { s.EnableSkipLength = 1; }),
-       {"100", "-3", "0"}, PageProblem{"Please enter a positive integer.", 1124}, 100, 0, 0},
-      {"length not a number", with([](ConvertSettings& s) { s.EnableConvertLength = 1; }),
-       {"100", "0", "x"}, PageProblem{"Please enter a positive integer.", 1126}, 100, 0, 0},
-      {"numbers read", with([](ConvertSettings& s) {
+      {"convert 0 ms",
+       with([](ConvertSettings& s) { s.EnableConvertLength = 1; }),
+       {"100", "0", "0"},
+       PageProblem{"Conversion length must be greater than 0 millisecond.", 1126},
+       100,
+       0,
+       0},
+      {"volume not a number",
+       with([](ConvertSettings& s) { s.VolumeType = 1; }),
+       {"loud", "0", "0"},
+       PageProblem{"Please enter an integer.", 1115},
+       100,
+       0,
+       0},
+      {"negative volume",
+       with([](ConvertSettings& s) { s.VolumeType = 1; }),
+       {"-5", "0", "0"},
+       PageProblem{"Please enter an integer between 10 and 32767.", 1115},
+       100,
+       0,
+       0},
+      {"bad volume in a disabled box reads as 100", {}, {"-5", "0", "0"}, std::nullopt, 100, 0, 0},
+      {"negative skip",
+       with([](ConvertSettings& s) { s.EnableSkipLength = 1; }),
+       {"100", "-3", "0"},
+       PageProblem{"Please enter a positive integer.", 1124},
+       100,
+       0,
+       0},
+      {"length not a number",
+       with([](ConvertSettings& s) { s.EnableConvertLength = 1; }),
+       {"100", "0", "x"},
+       PageProblem{"Please enter a positive integer.", 1126},
+       100,
+       0,
+       0},
+      {"numbers read",
+       with([](ConvertSettings& s) {
          s.VolumeType = 1;
          s.EnableSkipLength = 1;
          s.EnableConvertLength = 1;
        }),
-       {"250", "1500", "2147483647"}, std::nullopt, 250, 1500, 2147483647},
+       {"250", "1500", "2147483647"},
+       std::nullopt,
+       250,
+       1500,
+       2147483647},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -155,7 +197,10 @@ TEST(OptionChoices, GenreListAndPrefixMatch) {
   struct Case {
     const char* stored;
     const char* shown;
-  } cases[] = {{"rock", "Rock"}, {"PSY", "Psychadelic"}, {"jp", "Jpop"}, {"", nullptr},
+  } cases[] = {{"rock", "Rock"},
+               {"PSY", "Psychadelic"},
+               {"jp", "Jpop"},
+               {"", nullptr},
                {"Nope Core", nullptr}};
   for (const Case& c : cases) {
     const int index = GenreMatch(c.stored);
@@ -189,18 +234,47 @@ TEST_F(AudioChoices, ValueBoxesPerCodec) {
   const std::string autoBits = "Auto (the program will choose the best bit rate)";
   const std::string autoChannels = "Auto (the program will choose the best channels)";
   const Case cases[] = {
-      {"3gp AMR-NB: one rate, no Auto item", kFormat3gp, {0, kCodecAmrNb, 8000, 10200, 1},
-       "Adaptive Multi-Rate (AMR) Narrow-Band", {"8000 Hz"}, "8000 Hz",
-       {"4.75 kbps", "5.15 kbps", "5.90 kbps", "6.70 kbps", "7.40 kbps", "7.95 kbps",
-        "10.20 kbps", "12.20 kbps", autoBits},
-       "10.20 kbps", {"Mono"}, "Mono"},
-      {"wav G.726: code sizes, mono only", kFormatWav, {1, kCodecAdpcmG726, 0, 0, 2},
-       "G.726 ADPCM", {}, autoRate, {"2 bit", "3 bit", "4 bit", "5 bit", autoBits}, autoBits,
-       {"Mono"}, "Mono"},
-      {"rate in no list selects the first rate", kFormatMp3, {0, kCodecMp3, 12345, 96000, 1},
-       "LAME MP3 (MPEG audio layer 3)", {}, "8000 Hz", {}, "96 kbps", {}, "Mono"},
-      {"codec no entry has", kFormatMp3, {0, 4242, 44100, 128000, 2},
-       "LAME MP3 (MPEG audio layer 3)", {}, "(none)", {}, "(none)", {}, "(none)"},
+      {"3gp AMR-NB: one rate, no Auto item",
+       kFormat3gp,
+       {0, kCodecAmrNb, 8000, 10200, 1},
+       "Adaptive Multi-Rate (AMR) Narrow-Band",
+       {"8000 Hz"},
+       "8000 Hz",
+       {"4.75 kbps", "5.15 kbps", "5.90 kbps", "6.70 kbps", "7.40 kbps", "7.95 kbps", "10.20 kbps",
+        "12.20 kbps", autoBits},
+       "10.20 kbps",
+       {"Mono"},
+       "Mono"},
+      {"wav G.726: code sizes, mono only",
+       kFormatWav,
+       {1, kCodecAdpcmG726, 0, 0, 2},
+       "G.726 ADPCM",
+       {},
+       autoRate,
+       {"2 bit", "3 bit", "4 bit", "5 bit", autoBits},
+       autoBits,
+       {"Mono"},
+       "Mono"},
+      {"rate in no list selects the first rate",
+       kFormatMp3,
+       {0, kCodecMp3, 12345, 96000, 1},
+       "LAME MP3 (MPEG audio layer 3)",
+       {},
+       "8000 Hz",
+       {},
+       "96 kbps",
+       {},
+       "Mono"},
+      {"codec no entry has",
+       kFormatMp3,
+       {0, 4242, 44100, 128000, 2},
+       "LAME MP3 (MPEG audio layer 3)",
+       {},
+       "(none)",
+       {},
+       "(none)",
+       {},
+       "(none)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -230,14 +304,30 @@ TEST_F(AudioChoices, ApplyAndEnabling) {
     AudioValues applied;
     AudioEnabled enabled;
   } cases[] = {
-      {"PCM has no bit-rate list: stores 0", kFormatWav, {0, kCodecPcmS16le, 44100, 128000, 2},
-       false, {0, kCodecPcmS16le, 44100, 0, 2}, {true, false, true}},
-      {"single rate box disabled only with auto", kFormat3gp, {1, kCodecAmrNb, 8000, 10200, 1},
-       true, {1, kCodecAmrNb, 8000, 10200, 1}, {false, false, false}},
-      {"unknown codec: first codec, 0, 0, mono", kFormatMp3, {0, 4242, 44100, 128000, 2}, false,
-       {0, kCodecMp3, 0, 0, 1}, {false, false, true}},
-      {"mp3 96k mono", kFormatMp3, {0, kCodecMp3, 0, 96000, 1}, false,
-       {0, kCodecMp3, 0, 96000, 1}, {true, true, true}},
+      {"PCM has no bit-rate list: stores 0",
+       kFormatWav,
+       {0, kCodecPcmS16le, 44100, 128000, 2},
+       false,
+       {0, kCodecPcmS16le, 44100, 0, 2},
+       {true, false, true}},
+      {"single rate box disabled only with auto",
+       kFormat3gp,
+       {1, kCodecAmrNb, 8000, 10200, 1},
+       true,
+       {1, kCodecAmrNb, 8000, 10200, 1},
+       {false, false, false}},
+      {"unknown codec: first codec, 0, 0, mono",
+       kFormatMp3,
+       {0, 4242, 44100, 128000, 2},
+       false,
+       {0, kCodecMp3, 0, 0, 1},
+       {false, false, true}},
+      {"mp3 96k mono",
+       kFormatMp3,
+       {0, kCodecMp3, 0, 96000, 1},
+       false,
+       {0, kCodecMp3, 0, 96000, 1},
+       {true, true, true}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -251,8 +341,8 @@ TEST_F(AudioChoices, ApplyAndEnabling) {
 
 TEST(OptionChoices, AmrModes) {
   EXPECT_EQ(Labels(AmrNbChoices(0)),
-            (std::vector<std::string>{"4.75 kbps", "5.15 kbps", "5.9 kbps", "6.7 kbps",
-                                      "7.4 kbps", "7.95 kbps", "10.2 kbps", "12.2 kbps"}));
+            (std::vector<std::string>{"4.75 kbps", "5.15 kbps", "5.9 kbps", "6.7 kbps", "7.4 kbps",
+                                      "7.95 kbps", "10.2 kbps", "12.2 kbps"}));
   struct Case {
     int32_t mode;
     std::string nb, wb;
@@ -268,10 +358,9 @@ TEST(OptionChoices, AmrModes) {
 
 TEST(OptionChoices, WmaEntries) {
   const WmaFormatList list = test::SmallWmaList();
-  const std::vector<std::string> labels = {"Auto (the program will choose the best options)",
-                                           "22050 Hz, 32 kbps, Mono", "44100 Hz, 64 kbps, Stereo",
-                                           "44100 Hz, 128 kbps, Stereo",
-                                           "48000 Hz, 192 kbps, Stereo"};
+  const std::vector<std::string> labels = {
+      "Auto (the program will choose the best options)", "22050 Hz, 32 kbps, Mono",
+      "44100 Hz, 64 kbps, Stereo", "44100 Hz, 128 kbps, Stereo", "48000 Hz, 192 kbps, Stereo"};
   EXPECT_EQ(Labels(WmaChoices(&list, {1, 44100, 128000, 2})), labels);
   EXPECT_EQ(Labels(WmaChoices(nullptr, {0, 44100, 128000, 2})),
             std::vector<std::string>{labels[0]});
@@ -283,7 +372,9 @@ TEST(OptionChoices, WmaEntries) {
   } cases[] = {
       {"auto", {1, 44100, 128000, 2}, labels[0], {1, 44100, 128000, 2}},
       {"a listed format", {0, 44100, 128500, 2}, labels[3], {0, 44100, 128000, 2}},
-      {"no format matches: nothing selected, stores auto", {0, 11025, 128000, 2}, "(none)",
+      {"no format matches: nothing selected, stores auto",
+       {0, 11025, 128000, 2},
+       "(none)",
        {1, 11025, 128000, 2}},
       {"auto out of range selects nothing", {5, 44100, 64000, 2}, "(none)", {1, 44100, 64000, 2}},
   };
