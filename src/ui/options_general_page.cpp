@@ -58,7 +58,8 @@ void COptGeneralPage::Build(wxSizer* sizer) {
   m_extFilter =
       new wxCheckBox(this, kIdExtFilter,
                      "&Only add the following file extensions for \"Add Folder\" and Drag/Drop");
-  m_exts = new wxTextCtrl(this, kIdExts, wxString::FromUTF8(m_s.FilterExts));
+  m_exts = new wxTextCtrl(this, kIdExts);
+  ShowText(m_exts, m_s.FilterExts);
   sizer->Add(m_extFilter, 0, wxALL, gap);
   sizer->Add(m_exts, 0, wxEXPAND | wxLEFT | wxRIGHT, gap * 5);
   sizer->Add(new wxStaticText(this, wxID_ANY,
@@ -197,7 +198,7 @@ void COptGeneralPage::UpdateEnabled() {
 
 std::optional<PageProblem> COptGeneralPage::Read() {
   m_s.EnableExtFilter = m_extFilter->GetValue();
-  m_s.FilterExts = m_exts->GetValue().utf8_string();
+  ReadText(m_exts, m_s.FilterExts);
   m_s.DoNotLoadHiddenFiles = m_hidden->GetValue();
   m_s.EnableDTSForCDA = m_dts->GetValue();
   m_s.MonoType = RadioIndex(kMonoIds);

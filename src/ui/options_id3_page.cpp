@@ -78,7 +78,8 @@ void CPageOptID3::Build(wxSizer* sizer) {
   auto* grid = new wxFlexGridSizer(2, gap, gap * 2);
   grid->AddGrowableCol(1);
   for (const TagText& text : kTagTexts) {
-    auto* edit = new wxTextCtrl(this, text.id, wxString::FromUTF8(tag.*text.text));
+    auto* edit = new wxTextCtrl(this, text.id);
+    ShowText(edit, tag.*text.text);
     grid->Add(Label(text.label, edit), 0, wxALIGN_CENTER_VERTICAL);
     if (text.id != kIdTitle) {
       grid->Add(edit, 0, wxEXPAND);
@@ -100,7 +101,7 @@ void CPageOptID3::Build(wxSizer* sizer) {
   if (match >= 0) {
     m_genre->SetSelection(match);
   } else {
-    m_genre->ChangeValue(wxString::FromUTF8(tag.Genre));
+    ShowText(m_genre, tag.Genre);
   }
   grid->Add(Label("&Genre:", m_genre), 0, wxALIGN_CENTER_VERTICAL);
   grid->Add(m_genre, 0, wxEXPAND);
@@ -171,9 +172,9 @@ std::optional<PageProblem> CPageOptID3::Read() {
   tag.TrackNumType = TrackNumTypeFromIndex(m_trackNumType);
   tag.TitleAsFileName = m_titleAsFileName->GetValue();
   for (const TagText& text : kTagTexts) {
-    tag.*text.text = static_cast<wxTextCtrl*>(FindWindow(text.id))->GetValue().utf8_string();
+    ReadText(static_cast<wxTextCtrl*>(FindWindow(text.id)), tag.*text.text);
   }
-  tag.Genre = m_genre->GetValue().utf8_string();
+  ReadText(m_genre, tag.Genre);
   return ReadTrackNumber(m_trackNum->GetValue().utf8_string(), m_trackNum->IsEnabled(),
                          tag.CustomTrackNum);
 }

@@ -47,7 +47,8 @@ void COptOutputPage::Build(wxSizer* sizer) {
   FillChoice(m_folderOption, m_folderChoices);
   grid->Add(Label("&Output folder:", m_folderOption), 0, wxALIGN_CENTER_VERTICAL);
   grid->Add(m_folderOption, 0, wxEXPAND);
-  m_folder = new wxTextCtrl(this, kIdFolder, wxString::FromUTF8(m_s.DestSpecifiedFolder));
+  m_folder = new wxTextCtrl(this, kIdFolder);
+  ShowText(m_folder, m_s.DestSpecifiedFolder);
   grid->Add(Label("&Specific folder:", m_folder), 0, wxALIGN_CENTER_VERTICAL);
   auto* folderRow = new wxBoxSizer(wxHORIZONTAL);
   folderRow->Add(m_folder, 1, wxALIGN_CENTER_VERTICAL);
@@ -102,7 +103,7 @@ void COptOutputPage::UpdateEnabled() {
 void COptOutputPage::Read() {
   m_s.DestOutputFolderOpt =
       ReadChoice(m_folderOption, m_folderChoices).SelectedData(kOutputSameAsSource);
-  m_s.DestSpecifiedFolder = m_folder->GetValue().utf8_string();
+  ReadText(m_folder, m_s.DestSpecifiedFolder);
   m_s.CreateDirs = m_createDirs->GetValue();
   m_s.OutputFiles2MyDocuments = m_toDocuments->GetValue();
   m_s.BrowseOutputFolder = m_browse->GetValue();

@@ -120,6 +120,18 @@ wxWindow* OptionsPage::Spin(int id, wxWindow* edit, int low, int high, int step)
   return spin;
 }
 
+void OptionsPage::ShowText(wxTextEntry* box, const std::string& text) {
+  box->ChangeValue(wxString::FromUTF8(text));
+  m_shownTexts[box] = box->GetValue();
+}
+
+void OptionsPage::ReadText(const wxTextEntry* box, std::string& text) const {
+  const wxString value = box->GetValue();
+  auto shown = m_shownTexts.find(box);
+  if (shown != m_shownTexts.end() && shown->second == value) return;
+  text = value.utf8_string();
+}
+
 void OptionsPage::Refuse(const std::string& message, int id) {
   ShowMessageBox(message, MessageIcon::Exclamation, this);
   m_refusedId = id;

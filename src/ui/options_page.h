@@ -12,6 +12,7 @@
 #include "engine/option_choices.h"
 
 class wxChoice;
+class wxTextEntry;
 class wxSizer;
 
 namespace sondrel {
@@ -50,6 +51,11 @@ class OptionsPage : public wxPanel {
   // A spin button `id` beside `edit` that steps its number by `step`
   // within `low`..`high`.
   wxWindow* Spin(int id, wxWindow* edit, int low, int high, int step);
+  // Puts a stored text into an edit box, and reads it back. A text the box
+  // cannot hold whole (an entry keeps at most 65535 characters) is stored
+  // as it was unless the user edited it.
+  void ShowText(wxTextEntry* box, const std::string& text);
+  void ReadText(const wxTextEntry* box, std::string& text) const;
   // Shows a refusal with the exclamation icon and focuses `id`.
   void Refuse(const std::string& message, int id);
 
@@ -58,6 +64,7 @@ class OptionsPage : public wxPanel {
   bool m_built = false;
   std::map<wxChar, wxWindow*> m_mnemonics;
   int m_refusedId = wxID_NONE;
+  std::map<const wxTextEntry*, wxString> m_shownTexts;
 };
 
 // Fills a drop-down with the list's labels and selects its selection.
