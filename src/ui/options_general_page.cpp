@@ -177,14 +177,6 @@ void COptGeneralPage::Build(wxSizer* sizer) {
       kIdChannelHelp);
 }
 
-int COptGeneralPage::RadioIndex(const int (&ids)[3]) const {
-  for (int i = 0; i < 3; ++i) {
-    auto* radio = static_cast<wxRadioButton*>(FindWindow(ids[i]));
-    if (radio && radio->GetValue()) return i;
-  }
-  return 0;
-}
-
 void COptGeneralPage::UpdateEnabled() {
   m_exts->Enable(m_s.EnableExtFilter != 0);
   m_skipLength->Enable(m_s.EnableSkipLength != 0);
@@ -201,10 +193,10 @@ std::optional<PageProblem> COptGeneralPage::Read() {
   ReadText(m_exts, m_s.FilterExts);
   m_s.DoNotLoadHiddenFiles = m_hidden->GetValue();
   m_s.EnableDTSForCDA = m_dts->GetValue();
-  m_s.MonoType = RadioIndex(kMonoIds);
+  m_s.MonoType = CheckedRadio(kMonoIds);
   m_s.EnableSkipLength = m_skip->GetValue();
   m_s.EnableConvertLength = m_convert->GetValue();
-  m_s.VolumeType = VolumeTypeFromIndex(RadioIndex(kVolumeIds));
+  m_s.VolumeType = VolumeTypeFromIndex(CheckedRadio(kVolumeIds));
   // The number boxes keep their own text until the page is left.
   ConvertSettings numbers = m_s;
   std::optional<PageProblem> problem =
@@ -217,13 +209,7 @@ std::optional<PageProblem> COptGeneralPage::Read() {
   return problem;
 }
 
-bool COptGeneralPage::Leave() {
-  if (std::optional<PageProblem> problem = Read()) {
-    Refuse(problem->message, problem->focusId);
-    return false;
-  }
-  return true;
-}
+bool COptGeneralPage::Leave() { return Passes(Read()); }
 
 void COptGeneralPage::Apply() { Read(); }
 

@@ -26,7 +26,6 @@ class COptGeneralPage : public OptionsPage {
   // Reads the controls into the settings; the problem of a bad number box.
   std::optional<PageProblem> Read();
   void UpdateEnabled();
-  int RadioIndex(const int (&ids)[3]) const;
 
   ConvertSettings& m_s;
   wxCheckBox* m_extFilter = nullptr;

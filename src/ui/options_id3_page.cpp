@@ -45,14 +45,6 @@ constexpr TagText kTagTexts[] = {
     {kIdCopyright, "Copyrig&ht:", &CustomTagSettings::Copyright},
 };
 
-int CheckedIndex(const wxWindow* page, const int (&ids)[3]) {
-  for (int i = 0; i < 3; ++i) {
-    auto* radio = static_cast<wxRadioButton*>(page->FindWindow(ids[i]));
-    if (radio && radio->GetValue()) return i;
-  }
-  return 0;
-}
-
 }  // namespace
 
 CPageOptID3::CPageOptID3(wxWindow* parent, ConvertSettings& settings)
@@ -166,8 +158,8 @@ void CPageOptID3::UpdateEnabled() {
 
 std::optional<PageProblem> CPageOptID3::Read() {
   CustomTagSettings& tag = m_s.customTag;
-  m_tagMode = CheckedIndex(this, kTagModeIds);
-  m_trackNumType = CheckedIndex(this, kTrackIds);
+  m_tagMode = CheckedRadio(kTagModeIds);
+  m_trackNumType = CheckedRadio(kTrackIds);
   m_s.ID3TagType = ID3TagTypeFromIndex(m_tagMode);
   tag.TrackNumType = TrackNumTypeFromIndex(m_trackNumType);
   tag.TitleAsFileName = m_titleAsFileName->GetValue();
@@ -179,13 +171,7 @@ std::optional<PageProblem> CPageOptID3::Read() {
                          tag.CustomTrackNum);
 }
 
-bool CPageOptID3::Leave() {
-  if (std::optional<PageProblem> problem = Read()) {
-    Refuse(problem->message, problem->focusId);
-    return false;
-  }
-  return true;
-}
+bool CPageOptID3::Leave() { return Passes(Read()); }
 
 void CPageOptID3::Apply() { Read(); }
 

@@ -134,11 +134,7 @@ void COptOutputPage::OnOpen() {
 
 bool COptOutputPage::Leave() {
   Read();
-  if (std::optional<PageProblem> problem =
-          CheckOutputPage(m_s.DestOutputFolderOpt, m_s.DestSpecifiedFolder)) {
-    Refuse(problem->message, problem->focusId);
-    return false;
-  }
+  if (!Passes(CheckOutputPage(m_s.DestOutputFolderOpt, m_s.DestSpecifiedFolder))) return false;
   m_s.TargetExistsOpt = ReadChoice(m_targetExists, m_existsChoices).SelectedData(kTargetRename);
   return true;
 }

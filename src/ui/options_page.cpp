@@ -138,6 +138,20 @@ void OptionsPage::Refuse(const std::string& message, int id) {
   FocusRefused();
 }
 
+bool OptionsPage::Passes(const std::optional<PageProblem>& problem) {
+  if (!problem) return true;
+  Refuse(problem->message, problem->focusId);
+  return false;
+}
+
+int OptionsPage::CheckedRadio(const int (&ids)[3]) const {
+  for (int i = 0; i < 3; ++i) {
+    auto* radio = wxDynamicCast(FindWindow(ids[i]), wxRadioButton);
+    if (radio && radio->GetValue()) return i;
+  }
+  return 0;
+}
+
 void OptionsPage::FocusRefused() {
   if (wxWindow* control = FindWindow(m_refusedId)) control->SetFocus();
 }

@@ -58,6 +58,10 @@ class OptionsPage : public wxPanel {
   void ReadText(const wxTextEntry* box, std::string& text) const;
   // Shows a refusal with the exclamation icon and focuses `id`.
   void Refuse(const std::string& message, int id);
+  // True without a problem; else refuses with it and returns false.
+  bool Passes(const std::optional<PageProblem>& problem);
+  // The index of the checked one of three radio buttons (0 when none is).
+  int CheckedRadio(const int (&ids)[3]) const;
 
  private:
   std::string m_title;

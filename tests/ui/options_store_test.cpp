@@ -68,14 +68,14 @@ class OptionsStore : public testing::Test {
   }
   TempDir dir;
   std::string path;
+  ConvertSettings settings;
+  std::vector<FormatRow> rows;
   MessageLog messages;
   WmaFormatList wma = SmallWmaList();
   WmaFormatsLoader loader = [this]() -> const WmaFormatList* { return &wma; };
 };
 
 TEST_F(OptionsStore, EveryPageRoundTripsThroughTheFile) {
-  ConvertSettings settings;
-  std::vector<FormatRow> rows;
   Load(settings, rows);
   {
     WxConfigStore store(path);
@@ -167,8 +167,6 @@ TEST_F(OptionsStore, EveryPageRoundTripsThroughTheFile) {
 }
 
 TEST_F(OptionsStore, CancelChangesOnlyTheStartPage) {
-  ConvertSettings settings;
-  std::vector<FormatRow> rows;
   Load(settings, rows);
   {
     WxConfigStore store(path);
@@ -210,8 +208,6 @@ TEST_F(OptionsStore, HandEditedValuesOpenWithFallbacksAndStoreValidValues) {
                      "OptStartPageIndex=-4\n[Options/ID3]\nTrackNumType=2\n"
                      "CustomTrackNum=100000\nGenre=" +
                      huge + "\nTitle=" + huge + "\n");
-  ConvertSettings settings;
-  std::vector<FormatRow> rows;
   Load(settings, rows);
   WxConfigStore store(path);
   EXPECT_TRUE(RunSheet(
@@ -254,8 +250,6 @@ TEST_F(OptionsStore, HandEditedValuesOpenWithFallbacksAndStoreValidValues) {
 }
 
 TEST_F(OptionsStore, AConversionUsesWhatTheSheetStored) {
-  ConvertSettings settings;
-  std::vector<FormatRow> rows;
   Load(settings, rows);
   settings.DestOutputFolderOpt = kOutputSpecificFolder;
   settings.DestSpecifiedFolder = dir.Path().string() + "/";
