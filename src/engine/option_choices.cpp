@@ -269,6 +269,16 @@ AudioValues ApplyAudioBoxes(const AudioBoxes& boxes, bool autoOn) {
           boxes.bitRates.SelectedData(0), boxes.channels.SelectedData(1)};
 }
 
+AudioValues ValidAudioValues(const FormatRow& row, const AudioValues& v) {
+  const AudioBoxes boxes = AudioBoxesFor(row, v);
+  const bool shown = (v.autoEncParam == 0 || v.autoEncParam == 1) &&
+                     boxes.codecs.SelectedData(0) == v.codecId &&
+                     boxes.sampleRates.SelectedData(0) == v.sampleRate &&
+                     (!boxes.hasBitRates || boxes.bitRates.SelectedData(0) == v.bitRate) &&
+                     boxes.channels.SelectedData(1) == v.channels;
+  return shown ? v : ApplyAudioBoxes(boxes, v.autoEncParam != 0);
+}
+
 AudioEnabled AudioBoxesEnabled(const AudioBoxes& boxes, bool autoOn) {
   return {boxes.hasRates && !autoOn, boxes.hasBitRates && !autoOn, !autoOn};
 }

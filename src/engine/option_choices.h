@@ -124,6 +124,10 @@ AudioBoxes AudioBoxesFor(const FormatRow& row, const AudioValues& values);
 std::string BitRateLabel(int bitRate);
 // What the page stores from its boxes and its Auto check.
 AudioValues ApplyAudioBoxes(const AudioBoxes& boxes, bool autoOn);
+// The values an audio page would store if it were opened and confirmed as
+// it opens, when `values` hold anything the page cannot show (a codec the
+// row has not, a rate or channel count its codec has not); else `values`.
+AudioValues ValidAudioValues(const FormatRow& row, const AudioValues& values);
 // Which value boxes are enabled (the codec box always is).
 struct AudioEnabled {
   bool sampleRate = false;

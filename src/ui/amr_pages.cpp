@@ -74,6 +74,13 @@ void CAMROptPage::Apply() {
   m_s.AMRWBMode = ReadChoice(m_wbBox, m_wbModes).SelectedData(4);
 }
 
+void CAMROptPage::KeepValid() {
+  m_s.AMRMode = AmrNbChoices(m_s.AMRMode).SelectedData(4);
+  m_s.AMRWBMode = AmrWbChoices(m_s.AMRWBMode).SelectedData(4);
+  if (m_s.AMRType != kAmrWideBand) m_s.AMRType = kAmrNarrowBand;
+  m_s.AMRDTX = Flag(m_s.AMRDTX);
+}
+
 CAWBOptPage::CAWBOptPage(wxWindow* parent, ConvertSettings& settings)
     : OptionsPage(parent, "AWB"), m_s(settings) {}
 
@@ -97,6 +104,11 @@ void CAWBOptPage::Build(wxSizer* sizer) {
 void CAWBOptPage::Apply() {
   m_s.AWBDTX = m_dtx->GetValue();
   m_s.AWBMode = ReadChoice(m_box, m_modes).SelectedData(4);
+}
+
+void CAWBOptPage::KeepValid() {
+  m_s.AWBMode = AmrWbChoices(m_s.AWBMode).SelectedData(4);
+  m_s.AWBDTX = Flag(m_s.AWBDTX);
 }
 
 }  // namespace sondrel

@@ -15,6 +15,7 @@ class CAMROptPage : public OptionsPage {
  public:
   CAMROptPage(wxWindow* parent, ConvertSettings& settings);
   void Apply() override;
+  void KeepValid() override;
 
  protected:
   void Build(wxSizer* sizer) override;
@@ -36,6 +37,7 @@ class CAWBOptPage : public OptionsPage {
  public:
   CAWBOptPage(wxWindow* parent, ConvertSettings& settings);
   void Apply() override;
+  void KeepValid() override;
 
  protected:
   void Build(wxSizer* sizer) override;

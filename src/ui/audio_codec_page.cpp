@@ -102,3 +102,9 @@ void CPageOptAudio::Apply() {
 }
 
 }  // namespace sondrel
+
+namespace sondrel {
+
+void CPageOptAudio::KeepValid() { StoreAudioValues(ValidAudioValues(m_row, m_values), m_row); }
+
+}  // namespace sondrel

@@ -16,6 +16,7 @@ class CPageOptAudio : public OptionsPage {
   CPageOptAudio(wxWindow* parent, FormatRow& row);
 
   void Apply() override;
+  void KeepValid() override;
 
  protected:
   void Build(wxSizer* sizer) override;

@@ -31,6 +31,9 @@ class OptionsPage : public wxPanel {
   virtual bool Leave() { return true; }
   // Reads the controls into the page's values (OK, built pages only).
   virtual void Apply() = 0;
+  // OK on a page never shown: values the page could not show (a hand-edited
+  // store) become what it would store; valid values stay as they are.
+  virtual void KeepValid() {}
 
   // Alt+`letter`: the control whose text has that '&' letter (a label gives
   // its control) gets the focus; a check box, radio button or button is

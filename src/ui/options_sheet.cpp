@@ -122,7 +122,11 @@ void COptSheet::OnOk(wxCommandEvent&) {
   const int active = ActivePage();
   if (active >= 0 && !m_pages[active]->Leave()) return;
   for (OptionsPage* page : m_pages) {
-    if (page->IsBuilt()) page->Apply();
+    if (page->IsBuilt()) {
+      page->Apply();
+    } else {
+      page->KeepValid();
+    }
   }
   EndModal(wxID_OK);
 }

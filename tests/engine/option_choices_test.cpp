@@ -336,6 +336,28 @@ TEST_F(AudioChoices, ApplyAndEnabling) {
     EXPECT_EQ(AudioBoxesEnabled(boxes, c.autoOn), c.enabled);
   }
   EXPECT_EQ(BitRateLabel(12650), "12.65 kbps");
+
+  struct Kept {
+    const char* name;
+    int format;
+    AudioValues stored, kept;
+  } kept[] = {
+      {"valid values stay, a bit rate without a list too",
+       kFormatWav,
+       {1, kCodecPcmS16le, 44100, 128000, 2},
+       {1, kCodecPcmS16le, 44100, 128000, 2}},
+      {"automatic rate stays", kFormatMp3, {0, kCodecMp3, 0, 0, 0}, {0, kCodecMp3, 0, 0, 0}},
+      {"unknown codec", kFormatMp3, {1, 4242, 44100, 128000, 2}, {1, kCodecMp3, 0, 0, 1}},
+      {"rate in no list",
+       kFormatMp3,
+       {0, kCodecMp3, 12345, 96000, 1},
+       {0, kCodecMp3, 8000, 96000, 1}},
+      {"six channels", kFormatOgg, {1, kCodecVorbis, 0, 0, 6}, {1, kCodecVorbis, 0, 0, 2}},
+      {"auto flag of 5", kFormatMp3, {5, kCodecMp3, 0, 0, 0}, {1, kCodecMp3, 0, 0, 0}},
+  };
+  for (const Kept& k : kept) {
+    EXPECT_EQ(ValidAudioValues(Row(k.format), k.stored), k.kept) << k.name;
+  }
   EXPECT_EQ(BitRateLabel(320000), "320 kbps");
 }
 

@@ -166,6 +166,7 @@ TEST_F(OptionsSheet, StoredValuesShowAndStore) {
   EXPECT_EQ(settings.customTag.Genre, "Psychadelic");
   EXPECT_EQ(settings.OptStartPageIndex, 2);
   EXPECT_FALSE(store.writes.empty());
+  EXPECT_EQ(FindFormatRow(rows, kFormatWav)->BitRate, 128000) << "a page never shown keeps it";
 }
 
 TEST_F(OptionsSheet, OpenNamesAFolderNotMadeYet) {

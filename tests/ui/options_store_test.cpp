@@ -221,8 +221,10 @@ TEST_F(OptionsStore, HandEditedValuesOpenWithFallbacksAndStoreValidValues) {
         Press(sheet, wxID_OK);
         EXPECT_EQ(messages.texts.back(), "Please choose an output folder.");
         Type(sheet, 1042, dir.Path().string());
+        // The MP3 and AMR pages stay unseen: OK stores what they would.
         for (size_t i = 2; i < sheet.PageCount(); ++i) {
-          ASSERT_TRUE(ShowPage(sheet, sheet.Page(i)->Title()));
+          const std::string title = sheet.Page(i)->Title();
+          if (title != "MP3" && title != "AMR") ASSERT_TRUE(ShowPage(sheet, title));
         }
         Press(sheet, wxID_OK);
       },
