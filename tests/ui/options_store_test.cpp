@@ -224,7 +224,9 @@ TEST_F(OptionsStore, HandEditedValuesOpenWithFallbacksAndStoreValidValues) {
         // The MP3 and AMR pages stay unseen: OK stores what they would.
         for (size_t i = 2; i < sheet.PageCount(); ++i) {
           const std::string title = sheet.Page(i)->Title();
-          if (title != "MP3" && title != "AMR") ASSERT_TRUE(ShowPage(sheet, title));
+          if (title != "MP3" && title != "AMR") {
+            ASSERT_TRUE(ShowPage(sheet, title));
+          }
         }
         Press(sheet, wxID_OK);
       },
