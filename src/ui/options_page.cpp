@@ -66,8 +66,8 @@ wxWindow* OptionsPage::Label(const wxString& text, wxWindow* target) {
 
 void OptionsPage::RegisterMnemonics() {
   for (wxWindow* child : GetChildren()) {
-    if (wxDynamicCast(child, wxButton) || wxDynamicCast(child, wxCheckBox) ||
-        wxDynamicCast(child, wxRadioButton)) {
+    if (dynamic_cast<wxButton*>(child) || dynamic_cast<wxCheckBox*>(child) ||
+        dynamic_cast<wxRadioButton*>(child)) {
       if (const wxChar letter = MnemonicOf(child->GetLabel())) m_mnemonics.emplace(letter, child);
     }
   }
@@ -79,19 +79,19 @@ bool OptionsPage::HandleMnemonic(wxChar letter) {
   wxWindow* target = found->second;
   if (!target->IsEnabled()) return true;
   target->SetFocus();
-  if (auto* check = wxDynamicCast(target, wxCheckBox)) {
+  if (auto* check = dynamic_cast<wxCheckBox*>(target)) {
     check->SetValue(!check->GetValue());
     wxCommandEvent click(wxEVT_CHECKBOX, check->GetId());
     click.SetEventObject(check);
     click.SetInt(check->GetValue());
     check->ProcessWindowEvent(click);
-  } else if (auto* radio = wxDynamicCast(target, wxRadioButton)) {
+  } else if (auto* radio = dynamic_cast<wxRadioButton*>(target)) {
     radio->SetValue(true);
     wxCommandEvent click(wxEVT_RADIOBUTTON, radio->GetId());
     click.SetEventObject(radio);
     click.SetInt(1);
     radio->ProcessWindowEvent(click);
-  } else if (auto* button = wxDynamicCast(target, wxButton)) {
+  } else if (auto* button = dynamic_cast<wxButton*>(target)) {
     wxCommandEvent click(wxEVT_BUTTON, button->GetId());
     click.SetEventObject(button);
     button->ProcessWindowEvent(click);
@@ -146,7 +146,7 @@ bool OptionsPage::Passes(const std::optional<PageProblem>& problem) {
 
 int OptionsPage::CheckedRadio(const int (&ids)[3]) const {
   for (int i = 0; i < 3; ++i) {
-    auto* radio = wxDynamicCast(FindWindow(ids[i]), wxRadioButton);
+    auto* radio = dynamic_cast<wxRadioButton*>(FindWindow(ids[i]));
     if (radio && radio->GetValue()) return i;
   }
   return 0;

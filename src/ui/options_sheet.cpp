@@ -140,7 +140,7 @@ void COptSheet::OnCharHook(wxKeyEvent& event) {
   if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && event.GetModifiers() == wxMOD_NONE) {
     // Enter on a focused button presses that button; anywhere else it is OK.
     wxWindow* focus = FindFocus();
-    if (!wxDynamicCast(focus, wxButton)) {
+    if (!dynamic_cast<wxButton*>(focus)) {
       wxCommandEvent ok(wxEVT_BUTTON, wxID_OK);
       ok.SetEventObject(FindWindow(wxID_OK));
       ProcessWindowEvent(ok);

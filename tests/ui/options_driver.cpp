@@ -52,13 +52,13 @@ void Press(COptSheet& sheet, int buttonId) {
 void Click(COptSheet& sheet, int id, bool on) {
   wxWindow* control = sheet.Page(sheet.ActivePage())->FindWindow(id);
   ASSERT_NE(control, nullptr) << id;
-  if (auto* check = wxDynamicCast(control, wxCheckBox)) {
+  if (auto* check = dynamic_cast<wxCheckBox*>(control)) {
     check->SetValue(on);
     wxCommandEvent click(wxEVT_CHECKBOX, id);
     click.SetEventObject(check);
     click.SetInt(on);
     check->GetEventHandler()->ProcessEvent(click);
-  } else if (auto* radio = wxDynamicCast(control, wxRadioButton)) {
+  } else if (auto* radio = dynamic_cast<wxRadioButton*>(control)) {
     radio->SetValue(true);
     wxCommandEvent click(wxEVT_RADIOBUTTON, id);
     click.SetEventObject(radio);

@@ -51,7 +51,7 @@ bool ShowPage(COptSheet& sheet, const std::string& title);
 // The control `id` of the active page.
 template <typename T>
 T* Control(COptSheet& sheet, int id) {
-  T* control = wxDynamicCast(sheet.Page(sheet.ActivePage())->FindWindow(id), T);
+  T* control = dynamic_cast<T*>(sheet.Page(sheet.ActivePage())->FindWindow(id));
   EXPECT_NE(control, nullptr) << "control " << id;
   return control;
 }
