@@ -30,6 +30,8 @@ class ListedWmaFormats : public WmaFormats {
 
   int BitRateOf(const WmaFormatEntry* entry) const override { return entry ? entry->bitRate : 0; }
 
+  const WmaFormatList* List() const override { return m_built ? &m_list : nullptr; }
+
  private:
   std::function<std::unique_ptr<WmCodecInfo>()> m_enumeration;
   WmaFormatList m_list;

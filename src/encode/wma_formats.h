@@ -11,6 +11,7 @@
 namespace sondrel {
 
 struct WmaFormatEntry;
+class WmaFormatList;
 class WmCodecInfo;
 
 class WmaFormats {
@@ -22,6 +23,8 @@ class WmaFormats {
   virtual const WmaFormatEntry* Choose(int sampleRate, int bitRate, int channels) = 0;
   // The bit rate (bit/s) of an entry returned by Choose.
   virtual int BitRateOf(const WmaFormatEntry* entry) const = 0;
+  // Every format, for a person to choose from; null until built.
+  virtual const WmaFormatList* List() const { return nullptr; }
 };
 
 // The WmaFormatList of this program, filled from the runtime's codec-format

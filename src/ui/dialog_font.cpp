@@ -11,7 +11,9 @@ namespace sondrel {
 wxFont DialogFont() {
   // The desktop's GUI font is its sans-serif face.
   wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
-  if (wxFontEnumerator::IsValidFacename("Tahoma")) font.SetFaceName("Tahoma");
+  // Asked once: each question enumerates every installed face.
+  static const bool hasTahoma = wxFontEnumerator::IsValidFacename("Tahoma");
+  if (hasTahoma) font.SetFaceName("Tahoma");
   // 11 pixels of em height, as the dialogs were designed (a font height of
   // -11). wxFont::SetPixelSize would fit the whole line height into 11
   // pixels instead and give a much smaller font.

@@ -1,0 +1,114 @@
+// The AMR and AWB encoding pages.
+#include "ui/amr_pages.h"
+
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/radiobut.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+
+#include "ui/audio_codec_page.h"
+
+namespace sondrel {
+
+namespace {
+
+enum : int {
+  kIdNbBox = 1075,
+  kIdWbBox = 1076,
+  kIdNb = 1077,
+  kIdWb = 1078,
+  kIdAwbBox = 1082,
+  kIdAmrDtx = 1175,
+  kIdAwbDtx = 1176,
+};
+
+constexpr const char* kDtxLabel = "&Enable DTX (Discontinuous Transmission)";
+
+}  // namespace
+
+CAMROptPage::CAMROptPage(wxWindow* parent, ConvertSettings& settings)
+    : OptionsPage(parent, "AMR"), m_s(settings) {}
+
+void CAMROptPage::Build(wxSizer* sizer) {
+  const int gap = FromDIP(4);
+  AddEncodingHeading(this, sizer);
+  m_nbModes = AmrNbChoices(m_s.AMRMode);
+  m_wbModes = AmrWbChoices(m_s.AMRWBMode);
+  auto* grid = new wxFlexGridSizer(3, gap * 2, gap * 3);
+  m_nb = new wxRadioButton(this, kIdNb, "&NB (Narrow Band, 8000 Hz)", wxDefaultPosition,
+                           wxDefaultSize, wxRB_GROUP);
+  m_wb = new wxRadioButton(this, kIdWb, "&WB (Wide Band, 16000 Hz)");
+  m_nbBox = new wxChoice(this, kIdNbBox);
+  m_wbBox = new wxChoice(this, kIdWbBox);
+  FillChoice(m_nbBox, m_nbModes);
+  FillChoice(m_wbBox, m_wbModes);
+  grid->Add(m_nb, 0, wxALIGN_CENTER_VERTICAL);
+  grid->Add(Label("&Bit Rate:", m_nbBox), 0, wxALIGN_CENTER_VERTICAL);
+  grid->Add(m_nbBox);
+  grid->Add(m_wb, 0, wxALIGN_CENTER_VERTICAL);
+  grid->Add(Label("Bit &Rate:", m_wbBox), 0, wxALIGN_CENTER_VERTICAL);
+  grid->Add(m_wbBox);
+  sizer->Add(grid, 0, wxLEFT | wxRIGHT, gap * 4);
+  m_dtx = new wxCheckBox(this, kIdAmrDtx, kDtxLabel);
+  m_dtx->SetValue(m_s.AMRDTX != 0);
+  sizer->Add(m_dtx, 0, wxALL, gap * 4);
+  // Any type but wide band shows (and stores) narrow band.
+  (m_s.AMRType == kAmrWideBand ? m_wb : m_nb)->SetValue(true);
+  UpdateEnabled();
+  for (int id : {kIdNb, kIdWb}) {
+    Bind(
+        wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { UpdateEnabled(); }, id);
+  }
+}
+
+void CAMROptPage::UpdateEnabled() {
+  m_nbBox->Enable(m_nb->GetValue());
+  m_wbBox->Enable(m_wb->GetValue());
+}
+
+void CAMROptPage::Apply() {
+  m_s.AMRDTX = m_dtx->GetValue();
+  m_s.AMRType = m_wb->GetValue() ? kAmrWideBand : kAmrNarrowBand;
+  m_s.AMRMode = ReadChoice(m_nbBox, m_nbModes).SelectedData(4);
+  m_s.AMRWBMode = ReadChoice(m_wbBox, m_wbModes).SelectedData(4);
+}
+
+void CAMROptPage::KeepValid() {
+  m_s.AMRMode = AmrNbChoices(m_s.AMRMode).SelectedData(4);
+  m_s.AMRWBMode = AmrWbChoices(m_s.AMRWBMode).SelectedData(4);
+  if (m_s.AMRType != kAmrWideBand) m_s.AMRType = kAmrNarrowBand;
+  m_s.AMRDTX = Flag(m_s.AMRDTX);
+}
+
+CAWBOptPage::CAWBOptPage(wxWindow* parent, ConvertSettings& settings)
+    : OptionsPage(parent, "AWB"), m_s(settings) {}
+
+void CAWBOptPage::Build(wxSizer* sizer) {
+  const int gap = FromDIP(4);
+  AddEncodingHeading(this, sizer);
+  m_modes = AmrWbChoices(m_s.AWBMode);
+  sizer->Add(new wxStaticText(this, wxID_ANY, "Sample Frequency: 16000 Hz"), 0,
+             wxLEFT | wxRIGHT | wxBOTTOM, gap * 4);
+  auto* row = new wxBoxSizer(wxHORIZONTAL);
+  m_box = new wxChoice(this, kIdAwbBox);
+  FillChoice(m_box, m_modes);
+  row->Add(Label("&Bit Rate:", m_box), 0, wxALIGN_CENTER_VERTICAL);
+  row->Add(m_box, 0, wxLEFT, gap * 2);
+  sizer->Add(row, 0, wxLEFT | wxRIGHT, gap * 4);
+  m_dtx = new wxCheckBox(this, kIdAwbDtx, kDtxLabel);
+  m_dtx->SetValue(m_s.AWBDTX != 0);
+  sizer->Add(m_dtx, 0, wxALL, gap * 4);
+}
+
+void CAWBOptPage::Apply() {
+  m_s.AWBDTX = m_dtx->GetValue();
+  m_s.AWBMode = ReadChoice(m_box, m_modes).SelectedData(4);
+}
+
+void CAWBOptPage::KeepValid() {
+  m_s.AWBMode = AmrWbChoices(m_s.AWBMode).SelectedData(4);
+  m_s.AWBDTX = Flag(m_s.AWBDTX);
+}
+
+}  // namespace sondrel

@@ -1,0 +1,216 @@
+// The General page: controls, enabling rules and the check on leaving.
+#include "ui/options_general_page.h"
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/radiobut.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "decode/user_prompts.h"
+#include "ui/message_box.h"
+
+namespace sondrel {
+
+namespace {
+
+enum : int {
+  kIdMix = 1025,
+  kIdLeft = 1026,
+  kIdRight = 1027,
+  kIdExtFilter = 1080,
+  kIdExts = 1081,
+  kIdHidden = 1082,
+  kIdDts = 1083,
+  kIdChannelHelp = 1104,
+  kIdVolume = 1115,
+  kIdVolumeSpin = 1116,
+  kIdNormalize = 1120,
+  kIdManual = 1121,
+  kIdKeep = 1122,
+  kIdSkip = 1123,
+  kIdSkipLength = 1124,
+  kIdConvert = 1125,
+  kIdConvertLength = 1126,
+  kIdSkipSpin = 1128,
+  kIdConvertSpin = 1129,
+};
+
+constexpr int kMonoIds[3] = {kIdMix, kIdLeft, kIdRight};
+constexpr int kVolumeIds[3] = {kIdNormalize, kIdManual, kIdKeep};
+
+constexpr const char* kChannelHelp =
+    "In general, the output sound equals to \"(L+R)/2,\" which contains left and right "
+    "channels.\n\n\"L channel\" means the program outputs left channel of original stereo file. "
+    "And \"R channel\" means right channel. It's very useful when you want to convert a stereo "
+    "file into two files that contains left and right channels distinguishingly.";
+
+wxString Number(int32_t value) { return wxString::Format("%d", value); }
+
+}  // namespace
+
+COptGeneralPage::COptGeneralPage(wxWindow* parent, ConvertSettings& settings)
+    : OptionsPage(parent, "General"), m_s(settings) {}
+
+void COptGeneralPage::Build(wxSizer* sizer) {
+  const int gap = FromDIP(4);
+  m_extFilter =
+      new wxCheckBox(this, kIdExtFilter,
+                     "&Only add the following file extensions for \"Add Folder\" and Drag/Drop");
+  m_exts = new wxTextCtrl(this, kIdExts);
+  ShowText(m_exts, m_s.FilterExts);
+  sizer->Add(m_extFilter, 0, wxALL, gap);
+  sizer->Add(m_exts, 0, wxEXPAND | wxLEFT | wxRIGHT, gap * 5);
+  sizer->Add(new wxStaticText(this, wxID_ANY,
+                              "Note: use comma (,) to separate multiple extensions. For example: "
+                              "wav,mp3,m4a,aac"),
+             0, wxLEFT | wxRIGHT | wxBOTTOM, gap * 5);
+  m_hidden = new wxCheckBox(this, kIdHidden, "&Do not load hidden files");
+  m_dts = new wxCheckBox(this, kIdDts, "&Use DTS to decode CDA files");
+  sizer->Add(m_hidden, 0, wxALL, gap);
+  sizer->Add(m_dts, 0, wxALL, gap);
+
+  auto* question = new wxBoxSizer(wxHORIZONTAL);
+  question->Add(
+      new wxStaticText(this, wxID_ANY,
+                       "When converting 2 channels to 1 channel, the out channel equals to:"),
+      0, wxALIGN_CENTER_VERTICAL);
+  question->Add(
+      new wxButton(this, kIdChannelHelp, "?", wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT), 0,
+      wxLEFT, gap);
+  sizer->Add(question, 0, wxALL, gap);
+  auto* mono = new wxBoxSizer(wxHORIZONTAL);
+  const char* monoLabels[3] = {"(L+R) / &2 (default)", "&L channel", "&R channel"};
+  for (int i = 0; i < 3; ++i) {
+    auto* radio = new wxRadioButton(this, kMonoIds[i], monoLabels[i], wxDefaultPosition,
+                                    wxDefaultSize, i == 0 ? wxRB_GROUP : 0);
+    radio->SetValue(i == (m_s.MonoType >= 0 && m_s.MonoType <= 2 ? m_s.MonoType : 0));
+    mono->Add(radio, 0, wxRIGHT, gap * 4);
+  }
+  sizer->Add(mono, 0, wxLEFT | wxRIGHT | wxBOTTOM, gap * 5);
+
+  auto lengthRow = [&](wxCheckBox*& check, int checkId, const char* checkText, wxTextCtrl*& edit,
+                       int editId, int32_t value, int spinId, const char* unit) {
+    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    check = new wxCheckBox(this, checkId, checkText);
+    edit = new wxTextCtrl(this, editId, Number(value), wxDefaultPosition, wxSize(FromDIP(90), -1));
+    row->Add(check, 0, wxALIGN_CENTER_VERTICAL);
+    row->Add(edit, 0, wxLEFT | wxALIGN_CENTER_VERTICAL, gap);
+    row->Add(Spin(spinId, edit, 0, kLengthMax, 100), 0, wxALIGN_CENTER_VERTICAL);
+    row->Add(new wxStaticText(this, wxID_ANY, unit), 0, wxLEFT | wxALIGN_CENTER_VERTICAL, gap);
+    sizer->Add(row, 0, wxALL, gap);
+  };
+  lengthRow(m_skip, kIdSkip, "&Skip the first", m_skipLength, kIdSkipLength, m_s.SkipLength,
+            kIdSkipSpin, "milliseconds (ms) of each file (1 sec = 1000 ms)");
+  lengthRow(m_convert, kIdConvert, "Only &convert", m_convertLength, kIdConvertLength,
+            m_s.ConvertLength, kIdConvertSpin,
+            "milliseconds (ms) length for each file (1 sec = 1000 ms)");
+
+  const char* volumeLabels[3] = {
+      "&Normalize volume automatically so that all output files have the same volume",
+      "&Adjust volume manually", "&Keep original volume (do not adjust volume)"};
+  const int volumeIndex = VolumeTypeToIndex(m_s.VolumeType);
+  for (int i = 0; i < 3; ++i) {
+    auto* radio = new wxRadioButton(this, kVolumeIds[i], volumeLabels[i], wxDefaultPosition,
+                                    wxDefaultSize, i == 0 ? wxRB_GROUP : 0);
+    radio->SetValue(i == volumeIndex);
+    sizer->Add(radio, 0, wxLEFT | wxRIGHT | wxTOP, gap);
+    if (i != 1) continue;
+    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    m_volume = new wxTextCtrl(this, kIdVolume, Number(m_s.Volume), wxDefaultPosition,
+                              wxSize(FromDIP(70), -1));
+    row->Add(m_volume, 0, wxALIGN_CENTER_VERTICAL);
+    row->Add(Spin(kIdVolumeSpin, m_volume, kVolumeMin, kVolumeMax, 10), 0, wxALIGN_CENTER_VERTICAL);
+    row->Add(new wxStaticText(this, wxID_ANY, "%"), 0, wxLEFT | wxALIGN_CENTER_VERTICAL, gap);
+    row->Add(new wxStaticText(this, wxID_ANY,
+                              "< 100% - Decrease volume\n= 100% - No changes\n"
+                              "> 100% - Increase volume"),
+             0, wxLEFT, gap * 4);
+    sizer->Add(row, 0, wxLEFT | wxTOP, gap * 5);
+  }
+
+  m_extFilter->SetValue(m_s.EnableExtFilter != 0);
+  m_hidden->SetValue(m_s.DoNotLoadHiddenFiles != 0);
+  m_dts->SetValue(m_s.EnableDTSForCDA != 0);
+  m_skip->SetValue(m_s.EnableSkipLength != 0);
+  m_convert->SetValue(m_s.EnableConvertLength != 0);
+  UpdateEnabled();
+
+  Bind(
+      wxEVT_CHECKBOX,
+      [this](wxCommandEvent&) {
+        Read();
+        UpdateEnabled();
+        if (m_s.EnableExtFilter) m_exts->SetFocus();
+      },
+      kIdExtFilter);
+  Bind(
+      wxEVT_CHECKBOX,
+      [this](wxCommandEvent&) {
+        Read();
+        UpdateEnabled();
+        m_convertLength->SetFocus();
+      },
+      kIdConvert);
+  Bind(
+      wxEVT_CHECKBOX,
+      [this](wxCommandEvent&) {
+        Read();
+        UpdateEnabled();
+        m_skipLength->SetFocus();
+      },
+      kIdSkip);
+  for (int id : kVolumeIds) {
+    Bind(
+        wxEVT_RADIOBUTTON,
+        [this](wxCommandEvent&) {
+          Read();
+          UpdateEnabled();
+          if (VolumeTypeToIndex(m_s.VolumeType) == kVolumeManual) m_volume->SetFocus();
+        },
+        id);
+  }
+  Bind(
+      wxEVT_BUTTON,
+      [this](wxCommandEvent&) { ShowMessageBox(kChannelHelp, MessageIcon::Information, this); },
+      kIdChannelHelp);
+}
+
+void COptGeneralPage::UpdateEnabled() {
+  m_exts->Enable(m_s.EnableExtFilter != 0);
+  m_skipLength->Enable(m_s.EnableSkipLength != 0);
+  FindWindow(kIdSkipSpin)->Enable(m_s.EnableSkipLength != 0);
+  m_convertLength->Enable(m_s.EnableConvertLength != 0);
+  FindWindow(kIdConvertSpin)->Enable(m_s.EnableConvertLength != 0);
+  const bool manual = VolumeTypeToIndex(m_s.VolumeType) == kVolumeManual;
+  m_volume->Enable(manual);
+  FindWindow(kIdVolumeSpin)->Enable(manual);
+}
+
+std::optional<PageProblem> COptGeneralPage::Read() {
+  m_s.EnableExtFilter = m_extFilter->GetValue();
+  ReadText(m_exts, m_s.FilterExts);
+  m_s.DoNotLoadHiddenFiles = m_hidden->GetValue();
+  m_s.EnableDTSForCDA = m_dts->GetValue();
+  m_s.MonoType = CheckedRadio(kMonoIds);
+  m_s.EnableSkipLength = m_skip->GetValue();
+  m_s.EnableConvertLength = m_convert->GetValue();
+  m_s.VolumeType = VolumeTypeFromIndex(CheckedRadio(kVolumeIds));
+  // The number boxes keep their own text until the page is left.
+  ConvertSettings numbers = m_s;
+  std::optional<PageProblem> problem =
+      ReadGeneralPage({m_volume->GetValue().utf8_string(), m_skipLength->GetValue().utf8_string(),
+                       m_convertLength->GetValue().utf8_string()},
+                      numbers);
+  m_s.Volume = numbers.Volume;
+  m_s.SkipLength = numbers.SkipLength;
+  m_s.ConvertLength = numbers.ConvertLength;
+  return problem;
+}
+
+bool COptGeneralPage::Leave() { return Passes(Read()); }
+
+void COptGeneralPage::Apply() { Read(); }
+
+}  // namespace sondrel

@@ -1,0 +1,36 @@
+// The ID3 page of the Options sheet: which tag the outputs get, and the
+// custom tag's texts and track number.
+#pragma once
+
+#include "engine/settings.h"
+#include "ui/options_page.h"
+
+class wxCheckBox;
+class wxComboBox;
+class wxTextCtrl;
+
+namespace sondrel {
+
+class CPageOptID3 : public OptionsPage {
+ public:
+  CPageOptID3(wxWindow* parent, ConvertSettings& settings);
+
+  bool Leave() override;
+  void Apply() override;
+
+ protected:
+  void Build(wxSizer* sizer) override;
+
+ private:
+  std::optional<PageProblem> Read();
+  void UpdateEnabled();
+
+  ConvertSettings& m_s;
+  int m_tagMode = 0;       // radio index: 0 custom, 1 transfer, 2 none
+  int m_trackNumType = 0;  // radio index: 0 none, 1 sequence, 2 custom
+  wxTextCtrl* m_trackNum = nullptr;
+  wxCheckBox* m_titleAsFileName = nullptr;
+  wxComboBox* m_genre = nullptr;
+};
+
+}  // namespace sondrel

@@ -1,0 +1,147 @@
+// The Output page: the folder choice, Browse and Open, and its check.
+#include "ui/options_output_page.h"
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <filesystem>
+
+#include "decode/user_prompts.h"
+#include "ui/message_box.h"
+#include "ui/shell.h"
+
+namespace sondrel {
+
+namespace {
+
+enum : int {
+  kIdCreateDirs = 1019,
+  kIdFolder = 1042,
+  kIdBrowse = 1044,
+  kIdFolderOption = 1074,
+  kIdBrowseOutput = 1098,
+  kIdToDocuments = 1100,
+  kIdTargetExists = 1102,
+  kIdOpen = 1180,
+};
+
+}  // namespace
+
+COptOutputPage::COptOutputPage(wxWindow* parent, ConvertSettings& settings)
+    : OptionsPage(parent, "Output"), m_s(settings) {}
+
+void COptOutputPage::Build(wxSizer* sizer) {
+  const int gap = FromDIP(4);
+  m_folderChoices = OutputFolderChoices(m_s.DestOutputFolderOpt);
+  m_s.DestOutputFolderOpt = m_folderChoices.SelectedData(kOutputSameAsSource);
+  m_existsChoices = TargetExistsChoices(m_s.TargetExistsOpt);
+  m_s.TargetExistsOpt = m_existsChoices.SelectedData(kTargetRename);
+
+  auto* grid = new wxFlexGridSizer(2, gap, gap * 2);
+  grid->AddGrowableCol(1);
+  m_folderOption = new wxChoice(this, kIdFolderOption);
+  FillChoice(m_folderOption, m_folderChoices);
+  grid->Add(Label("&Output folder:", m_folderOption), 0, wxALIGN_CENTER_VERTICAL);
+  grid->Add(m_folderOption, 0, wxEXPAND);
+  m_folder = new wxTextCtrl(this, kIdFolder);
+  ShowText(m_folder, m_s.DestSpecifiedFolder);
+  grid->Add(Label("&Specific folder:", m_folder), 0, wxALIGN_CENTER_VERTICAL);
+  auto* folderRow = new wxBoxSizer(wxHORIZONTAL);
+  folderRow->Add(m_folder, 1, wxALIGN_CENTER_VERTICAL);
+  folderRow->Add(new wxButton(this, kIdBrowse, "&Browse"), 0, wxLEFT, gap);
+  folderRow->Add(new wxButton(this, kIdOpen, "O&pen"), 0, wxLEFT, gap);
+  grid->Add(folderRow, 0, wxEXPAND);
+  sizer->Add(grid, 0, wxEXPAND | wxALL, gap);
+
+  m_createDirs = new wxCheckBox(this, kIdCreateDirs, "&Keep original directory tree");
+  m_createDirs->SetValue(m_s.CreateDirs != 0);
+  sizer->Add(m_createDirs, 0, wxALL, gap);
+  sizer->Add(new wxStaticText(this, wxID_ANY,
+                              "For example: source file \"/home/u/Music/pop/track01.mp3\", output "
+                              "folder \"/home/u/Output\",\nthe output file goes to the folder "
+                              "\"/home/u/Output/home/u/Music/pop/\""),
+             0, wxLEFT | wxRIGHT | wxBOTTOM, gap * 5);
+
+  auto* exists = new wxBoxSizer(wxHORIZONTAL);
+  m_targetExists = new wxChoice(this, kIdTargetExists);
+  FillChoice(m_targetExists, m_existsChoices);
+  exists->Add(Label("&If target file exists ", m_targetExists), 0, wxALIGN_CENTER_VERTICAL);
+  exists->Add(m_targetExists, 1, wxLEFT, gap);
+  sizer->Add(exists, 0, wxEXPAND | wxALL, gap);
+
+  m_toDocuments = new wxCheckBox(this, kIdToDocuments,
+                                 "O&utput files to \"My Documents\" if creating file failure");
+  m_toDocuments->SetValue(m_s.OutputFiles2MyDocuments != 0);
+  m_browse =
+      new wxCheckBox(this, kIdBrowseOutput, "Bro&wse output folder when conversion completes");
+  m_browse->SetValue(m_s.BrowseOutputFolder != 0);
+  sizer->Add(m_toDocuments, 0, wxALL, gap);
+  sizer->Add(m_browse, 0, wxALL, gap);
+  UpdateEnabled();
+
+  Bind(
+      wxEVT_CHOICE, [this](wxCommandEvent&) { UpdateEnabled(); }, kIdFolderOption);
+  Bind(
+      wxEVT_BUTTON, [this](wxCommandEvent&) { OnBrowse(); }, kIdBrowse);
+  Bind(
+      wxEVT_BUTTON, [this](wxCommandEvent&) { OnOpen(); }, kIdOpen);
+}
+
+void COptOutputPage::UpdateEnabled() {
+  const bool specific =
+      ReadChoice(m_folderOption, m_folderChoices).SelectedData(0) == kOutputSpecificFolder;
+  for (wxWindow* control : {static_cast<wxWindow*>(m_folder), FindWindow(kIdBrowse),
+                            FindWindow(kIdOpen), static_cast<wxWindow*>(m_createDirs)}) {
+    control->Enable(specific);
+  }
+}
+
+void COptOutputPage::Read() {
+  m_s.DestOutputFolderOpt =
+      ReadChoice(m_folderOption, m_folderChoices).SelectedData(kOutputSameAsSource);
+  ReadText(m_folder, m_s.DestSpecifiedFolder);
+  m_s.CreateDirs = m_createDirs->GetValue();
+  m_s.OutputFiles2MyDocuments = m_toDocuments->GetValue();
+  m_s.BrowseOutputFolder = m_browse->GetValue();
+}
+
+void COptOutputPage::OnBrowse() {
+  Read();
+  std::string chosen;
+  if (BrowseForFolder(this, "Please choose an output folder:", m_s.DestSpecifiedFolder, chosen)) {
+    m_s.DestSpecifiedFolder = chosen;
+    m_folder->ChangeValue(wxString::FromUTF8(chosen));
+  }
+}
+
+void COptOutputPage::OnOpen() {
+  Read();
+  std::error_code error;
+  const std::string& folder = m_s.DestSpecifiedFolder;
+  if (!folder.empty() && std::filesystem::is_directory(folder, error)) {
+    OpenDocument(folder);
+    return;
+  }
+  ShowMessageBox("The folder \"" + folder +
+                     "\" doesn't exist yet.\n\nNote: the program will create the folder "
+                     "automatically when converting files.",
+                 MessageIcon::Exclamation, this);
+}
+
+bool COptOutputPage::Leave() {
+  Read();
+  if (!Passes(CheckOutputPage(m_s.DestOutputFolderOpt, m_s.DestSpecifiedFolder))) return false;
+  m_s.TargetExistsOpt = ReadChoice(m_targetExists, m_existsChoices).SelectedData(kTargetRename);
+  return true;
+}
+
+void COptOutputPage::Apply() {
+  Read();
+  m_s.TargetExistsOpt = ReadChoice(m_targetExists, m_existsChoices).SelectedData(kTargetRename);
+}
+
+}  // namespace sondrel

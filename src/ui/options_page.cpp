@@ -1,0 +1,159 @@
+// The Options sheet's page base: lazy building and the '&' letters.
+#include "ui/options_page.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/radiobut.h>
+#include <wx/sizer.h>
+#include <wx/spinbutt.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "decode/user_prompts.h"
+#include "engine/option_choices.h"
+#include "ui/dialog_font.h"
+#include "ui/message_box.h"
+
+namespace sondrel {
+
+wxChar MnemonicOf(const wxString& text) {
+  for (size_t i = 0; i + 1 < text.length(); ++i) {
+    if (text[i] != '&') continue;
+    if (text[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    return static_cast<wxChar>(wxTolower(text[i + 1]));
+  }
+  return 0;
+}
+
+void FillChoice(wxChoice* choice, const ChoiceList& list) {
+  wxArrayString labels;
+  for (const ChoiceItem& item : list.items) labels.push_back(wxString::FromUTF8(item.label));
+  choice->Set(labels);
+  choice->SetSelection(list.selection);
+}
+
+ChoiceList ReadChoice(const wxChoice* choice, ChoiceList list) {
+  list.selection = choice->GetSelection();
+  return list;
+}
+
+OptionsPage::OptionsPage(wxWindow* parent, const std::string& title)
+    : wxPanel(parent, wxID_ANY), m_title(title) {}
+
+void OptionsPage::EnsureBuilt() {
+  if (m_built) return;
+  m_built = true;
+  auto* sizer = new wxBoxSizer(wxVERTICAL);
+  Build(sizer);
+  RegisterMnemonics();
+  SetDialogFont(this);
+  SetSizer(sizer);
+  Layout();
+}
+
+wxWindow* OptionsPage::Label(const wxString& text, wxWindow* target) {
+  auto* label = new wxStaticText(this, wxID_ANY, text);
+  if (const wxChar letter = MnemonicOf(text)) m_mnemonics.emplace(letter, target);
+  return label;
+}
+
+void OptionsPage::RegisterMnemonics() {
+  for (wxWindow* child : GetChildren()) {
+    if (dynamic_cast<wxButton*>(child) || dynamic_cast<wxCheckBox*>(child) ||
+        dynamic_cast<wxRadioButton*>(child)) {
+      if (const wxChar letter = MnemonicOf(child->GetLabel())) m_mnemonics.emplace(letter, child);
+    }
+  }
+}
+
+bool OptionsPage::HandleMnemonic(wxChar letter) {
+  auto found = m_mnemonics.find(static_cast<wxChar>(wxTolower(letter)));
+  if (found == m_mnemonics.end()) return false;
+  wxWindow* target = found->second;
+  if (!target->IsEnabled()) return true;
+  target->SetFocus();
+  if (auto* check = dynamic_cast<wxCheckBox*>(target)) {
+    check->SetValue(!check->GetValue());
+    wxCommandEvent click(wxEVT_CHECKBOX, check->GetId());
+    click.SetEventObject(check);
+    click.SetInt(check->GetValue());
+    check->ProcessWindowEvent(click);
+  } else if (auto* radio = dynamic_cast<wxRadioButton*>(target)) {
+    radio->SetValue(true);
+    wxCommandEvent click(wxEVT_RADIOBUTTON, radio->GetId());
+    click.SetEventObject(radio);
+    click.SetInt(1);
+    radio->ProcessWindowEvent(click);
+  } else if (auto* button = dynamic_cast<wxButton*>(target)) {
+    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+    click.SetEventObject(button);
+    button->ProcessWindowEvent(click);
+  }
+  return true;
+}
+
+wxWindow* OptionsPage::Spin(int id, wxWindow* edit, int low, int high, int step) {
+  auto* spin = new wxSpinButton(this, id, wxDefaultPosition, wxDefaultSize, wxSP_VERTICAL);
+  spin->SetRange(low, high);
+  auto* text = static_cast<wxTextCtrl*>(edit);
+  auto stepBy = [text, low, high](int64_t delta) {
+    const std::optional<int32_t> now = ParseInteger(text->GetValue().utf8_string());
+    int64_t value = (now ? *now : low) + delta;
+    value = std::clamp<int64_t>(value, low, high);
+    text->ChangeValue(std::to_string(value));
+  };
+  spin->Bind(wxEVT_SPIN_UP, [stepBy, step](wxSpinEvent& e) {
+    stepBy(step);
+    e.Veto();
+  });
+  spin->Bind(wxEVT_SPIN_DOWN, [stepBy, step](wxSpinEvent& e) {
+    stepBy(-step);
+    e.Veto();
+  });
+  return spin;
+}
+
+void OptionsPage::ShowText(wxTextEntry* box, const std::string& text) {
+  box->ChangeValue(wxString::FromUTF8(text));
+  m_shownTexts[box] = box->GetValue();
+}
+
+void OptionsPage::ReadText(const wxTextEntry* box, std::string& text) const {
+  const wxString value = box->GetValue();
+  auto shown = m_shownTexts.find(box);
+  if (shown != m_shownTexts.end() && shown->second == value) return;
+  text = value.utf8_string();
+}
+
+void OptionsPage::Refuse(const std::string& message, int id) {
+  ShowMessageBox(message, MessageIcon::Exclamation, this);
+  m_refusedId = id;
+  FocusRefused();
+}
+
+bool OptionsPage::Passes(const std::optional<PageProblem>& problem) {
+  if (!problem) return true;
+  Refuse(problem->message, problem->focusId);
+  return false;
+}
+
+int OptionsPage::CheckedRadio(const int (&ids)[3]) const {
+  for (int i = 0; i < 3; ++i) {
+    auto* radio = dynamic_cast<wxRadioButton*>(FindWindow(ids[i]));
+    if (radio && radio->GetValue()) return i;
+  }
+  return 0;
+}
+
+void OptionsPage::FocusRefused() {
+  if (wxWindow* control = FindWindow(m_refusedId)) control->SetFocus();
+}
+
+}  // namespace sondrel
