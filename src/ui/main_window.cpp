@@ -16,6 +16,7 @@
 #include "ui/dialog_font.h"
 #include "ui/file_list_ctrl.h"
 #include "ui/help.h"
+#include "ui/options_sheet.h"
 #include "ui/skin_controls.h"
 #include "ui/window_background.h"
 
@@ -216,8 +217,10 @@ void MainWindow::OnCommand(wxCommandEvent& event) {
   switch (command) {
     case kCmdAddFiles:
     case kCmdAddFolder:
+      break;  // built with the adding commands
     case kCmdOptions:
-      break;  // built with the adding commands and the options sheet
+      ShowOptions(this, m_settings, m_catalogue, m_store, WmaFormatsOf(m_engine, m_catalogue));
+      break;
     case kCmdRemoveAll:
       RemoveAll();
       break;

@@ -21,6 +21,7 @@
 #include "engine/add_files.h"
 #include "engine/messages.h"
 #include "main_window_fixture.h"
+#include "options_driver.h"
 #include "platform/product.h"
 #include "screenshot.h"
 #include "settle.h"
@@ -36,6 +37,9 @@ using test::AddItem;
 using test::ColumnTexts;
 using test::Command;
 using test::Settle;
+
+// "Do not load hidden files" on the Options sheet's General page.
+constexpr int kIdHiddenFilesCheck = 1082;
 
 class MainWindowTest : public testing::Test {
  protected:
@@ -538,6 +542,28 @@ TEST_F(MainWindowTest, AboutBoxNamesTheVersionAndTheLibraries) {
   });
   Command(w, kCmdAbout);
   EXPECT_TRUE(seen);
+}
+
+// The Options command edits the window's own options: what OK keeps is what
+// the next conversion and the exit group use; Cancel keeps nothing.
+TEST_F(MainWindowTest, OptionsCommandEditsTheWindowsOptions) {
+  test::RecordingWindow& w = Open();
+  const int32_t before = w.Settings().DoNotLoadHiddenFiles;
+  for (const int button : {wxID_CANCEL, wxID_OK}) {
+    SCOPED_TRACE(button == wxID_OK ? "OK" : "Cancel");
+    bool shown = false;
+    wxTheApp->CallAfter([&] {
+      COptSheet* sheet = COptSheet::Current();
+      ASSERT_NE(sheet, nullptr);
+      shown = true;
+      test::ShowPage(*sheet, "General");
+      test::Click(*sheet, kIdHiddenFilesCheck, before == 0);
+      test::Press(*sheet, button);
+    });
+    Command(w, kCmdOptions);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(w.Settings().DoNotLoadHiddenFiles != 0, (button == wxID_OK) == (before == 0));
+  }
 }
 
 TEST_F(MainWindowTest, KeysEnterAndEscapeLeaveTheWindowOpen) {
