@@ -18,7 +18,9 @@ namespace sondrel {
 
 class FfmpegDecoder : public Decoder {
  public:
-  FfmpegDecoder() = default;
+  // `demuxer` names the one demuxer to read with (a stream whose content
+  // could be taken for another format); null probes the content.
+  explicit FfmpegDecoder(const char* demuxer = nullptr) : m_demuxer(demuxer) {}
   ~FfmpegDecoder() override;
   FfmpegDecoder(const FfmpegDecoder&) = delete;
   FfmpegDecoder& operator=(const FfmpegDecoder&) = delete;
@@ -35,6 +37,7 @@ class FfmpegDecoder : public Decoder {
   // Releases FFmpeg state and resets the properties; keeps m_foundAudio.
   void Release();
 
+  const char* m_demuxer = nullptr;
   ffmpeg::InputContext m_input;
   ffmpeg::PacketReader m_packets;
   ffmpeg::StreamDecoder m_decoder;
