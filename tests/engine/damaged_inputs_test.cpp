@@ -56,11 +56,12 @@ TEST_F(DamagedInputs, DamageInTheMiddleKeepsWhatDecodes) {
     bool cut;  // cut off at the midpoint instead of scribbled over
     double shortest, longest;
   };
-  // ffmpeg decodes 19.6 to 19.9 s of each scribbled file.
+  // ffmpeg decodes 19.6 to 19.9 s of the scribbled FLAC, MP3, WavPack and M4A.
   const Case cases[] = {
       {"FLAC scribbled", Family::Flac, false, 19.5, 20.0},
       {"MP3 scribbled", Family::Mp3, false, 19.5, 20.1},
-      {"Ogg scribbled", Family::Ogg, false, 19.5, 20.0},
+      // Whole Ogg pages of about 0.2 s are lost: ffmpeg decodes 19.0 s.
+      {"Ogg scribbled", Family::Ogg, false, 18.8, 20.0},
       {"WavPack scribbled", Family::WavPack, false, 19.5, 20.0},
       {"M4A scribbled", Family::M4a, false, 19.5, 20.0},
       {"FLAC cut off", Family::Flac, true, 9.5, 10.5},
