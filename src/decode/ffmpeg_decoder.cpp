@@ -25,7 +25,7 @@ void FfmpegDecoder::Close() {
 int FfmpegDecoder::Open(const std::string& path, int renderRate) {
   (void)renderRate;
   Close();
-  m_input = OpenAnalysedInput(path);
+  m_input = OpenAnalysedInput(path, m_demuxer);
   if (!m_input) return 0;
   m_streamIndex = FirstAudioStream(m_input.get(), true);
   if (m_streamIndex < 0) {

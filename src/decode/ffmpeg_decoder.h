@@ -18,6 +18,10 @@ namespace sondrel {
 
 class FfmpegDecoder : public Decoder {
  public:
+  // `demuxer` names the one demuxer to read with (a stream whose content
+  // could be taken for another format); null probes the content.
+  explicit FfmpegDecoder(const char* demuxer = nullptr) : m_demuxer(demuxer) {}
+
   void Close() override;
   int Open(const std::string& path, int renderRate) override;
   int Read(int16_t* left, int16_t* right) override;
@@ -30,6 +34,7 @@ class FfmpegDecoder : public Decoder {
   // Releases FFmpeg state and resets the properties; keeps m_foundAudio.
   void Release();
 
+  const char* m_demuxer = nullptr;
   ffmpeg::InputContext m_input;
   ffmpeg::PacketReader m_packets;
   ffmpeg::StreamDecoder m_decoder;

@@ -9,12 +9,12 @@
 
 namespace sondrel {
 
-ffmpeg::InputContext OpenAnalysedInput(const std::string& path) {
+ffmpeg::InputContext OpenAnalysedInput(const std::string& path, const char* demuxer) {
   // Devices, pipes and folders are not sources: a pipe or a device could
   // block or never end.
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return {};
-  return ffmpeg::OpenInput(path, {.analyse = true});
+  return ffmpeg::OpenInput(path, {.format = demuxer, .analyse = true});
 }
 
 int FirstAudioStream(const AVFormatContext* input, bool knownCodec) {

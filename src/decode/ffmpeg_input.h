@@ -10,8 +10,9 @@
 namespace sondrel {
 
 // Opens `path` and reads its stream parameters; empty when FFmpeg cannot open
-// or analyse it, or when the path is not a regular file.
-ffmpeg::InputContext OpenAnalysedInput(const std::string& path);
+// or analyse it, or when the path is not a regular file. `demuxer` names the
+// demuxer to use ("dts"); null probes the content.
+ffmpeg::InputContext OpenAnalysedInput(const std::string& path, const char* demuxer = nullptr);
 
 // Index of the first audio stream; with `knownCodec` only a stream whose
 // codec FFmpeg identified counts. -1 when there is none.

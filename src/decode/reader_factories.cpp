@@ -11,6 +11,7 @@
 #include "decode/ffmpeg_probe.h"
 #include "decode/vorbis_decoder.h"
 #include "decode/wma_decoder.h"
+#include "platform/file.h"
 
 namespace sondrel {
 
@@ -23,7 +24,9 @@ ReaderFactories DefaultReaderFactories() {
   f.vorbis = [] { return std::make_unique<VorbisDecoder>(); };
   f.wma = [] { return std::make_unique<WmaDecoder>(); };
   f.ffmpeg = [] { return std::make_unique<FfmpegDecoder>(); };
+  f.ffmpegDts = [] { return std::make_unique<FfmpegDecoder>("dts"); };
   f.ffmpegProbe = [] { return std::make_unique<FfmpegProbe>(); };
+  f.sourceProblem = SourceFileProblem;
   return f;
 }
 

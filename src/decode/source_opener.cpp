@@ -96,6 +96,11 @@ std::unique_ptr<Decoder> SourceOpener::OpenSource(const std::string& path, int s
                                                   int& hasAudio) {
   const ReaderFactories& readers = m_setup->readers;
   const bool forConversion = purpose == OpenPurpose::Conversion;
+  m_problem = readers.sourceProblem ? readers.sourceProblem(path) : std::string();
+  if (!m_problem.empty()) {
+    m_note = m_problem;
+    return nullptr;
+  }
   ReaderFactories::Make typeReader;
   bool bassFallback = false;
   if (m_ffmpegRetry == 0 && PickTypeReader(sourceType, typeReader, bassFallback)) {
@@ -114,8 +119,12 @@ std::unique_ptr<Decoder> SourceOpener::OpenSource(const std::string& path, int s
   }
 
   m_ffmpegRetry = 0;
-  if (std::unique_ptr<Decoder> ffmpeg =
-          Make(forConversion ? readers.ffmpeg : readers.ffmpegProbe)) {
+  // A preprocessed DTS stream is raw data that probing could take for
+  // another format: it is read as what it was made.
+  const ReaderFactories::Make& last = !forConversion                ? readers.ffmpegProbe
+                                      : sourceType == kSourceRawDts ? readers.ffmpegDts
+                                                                    : readers.ffmpeg;
+  if (std::unique_ptr<Decoder> ffmpeg = Make(last)) {
     if (ffmpeg->Open(path, renderRate)) return ffmpeg;
     hasAudio = ffmpeg->HasAudio();
   }

@@ -32,7 +32,11 @@ struct ReaderFactories {
   Make vorbis;       // VorbisDecoder
   Make wma;          // WmaDecoder
   Make ffmpeg;       // FfmpegDecoder, for conversions
+  Make ffmpegDts;    // FfmpegDecoder on the raw DTS demuxer, for kSourceRawDts
   Make ffmpegProbe;  // FfmpegProbe, for the file list
+  // Why a path cannot be read at all (empty: it can), asked once before any
+  // reader is tried; no function: not asked (scripted readers read no file).
+  std::function<std::string(const std::string&)> sourceProblem;
 };
 
 // The factories of every reader built into this program.
@@ -66,7 +70,9 @@ class SourceOpener {
 
   // Returns an open reader, or null when none opens the file. `hasAudio`
   // receives HasAudio of each reader that failed, so its last value tells a
-  // file without audio from one that could not be decoded.
+  // file without audio from one that could not be decoded. A path that cannot
+  // be read at all (not a regular file, no permission) is tried by no reader:
+  // its reason becomes the note and SourceProblem.
   std::unique_ptr<Decoder> OpenSource(const std::string& path, int sourceType, int renderRate,
                                       OpenPurpose purpose, int& hasAudio);
 
@@ -79,6 +85,9 @@ class SourceOpener {
   const std::string& Note() const { return m_note; }
   void SetNote(std::string note) { m_note = std::move(note); }
 
+  // Why the last OpenSource could not read its path at all; empty when it could.
+  const std::string& SourceProblem() const { return m_problem; }
+
   const OpenerSetup& Setup() const { return *m_setup; }
 
  private:
@@ -89,6 +98,7 @@ class SourceOpener {
   std::shared_ptr<const OpenerSetup> m_setup;
   int m_ffmpegRetry = 0;
   std::string m_note;
+  std::string m_problem;
 };
 
 }  // namespace sondrel

@@ -24,6 +24,9 @@ enum SourceType : int {
   kSourceWindowsMedia = 7000,
   kSourceOther = 9000,
   kSourceDts = 9500,
+  // The raw DTS stream that preprocessing made of DTS carried in PCM; no
+  // extension classifies as this.
+  kSourceRawDts = 9501,
 };
 
 // The extension of a path: from the last '.' of the name after the last

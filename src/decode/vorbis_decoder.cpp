@@ -14,9 +14,7 @@
 namespace sondrel {
 namespace {
 
-// Bytes asked of one ov_read: 1152 frames of one channel, else 4096 bytes
-// (1024 stereo frames), so that a Read never exceeds a block.
-constexpr int kMonoReadBytes = kBlockFrames * 2;
+// Bytes asked of one ov_read.
 constexpr int kWorkBytes = 4096;
 
 // Where each channel of the shared mix order (front left, front right,
@@ -85,7 +83,12 @@ void VorbisDecoder::Close() {
   m_streamVersion = 0;
   m_work.clear();
   m_work.shrink_to_fit();
-  m_readBytes = 0;
+  m_mixed.clear();
+  m_mixed.shrink_to_fit();
+  m_pending.clear();
+  m_pending.shrink_to_fit();
+  m_pendingPos = 0;
+  m_converter.Stop();
   ResetProperties();
 }
 
@@ -132,30 +135,17 @@ int VorbisDecoder::Open(const std::string& path, int renderRate) {
   const auto size = std::filesystem::file_size(path, ec);
   m_length = std::max<int64_t>(raw > 0 ? raw : 0, ec ? 0 : static_cast<int64_t>(size));
   m_work.assign(kWorkBytes / 2, 0);
-  // One ov_read gives samples of a single link, which may be mono in a
-  // chained file that starts with more channels: ask for no more than a
-  // block of mono samples then, or a mono packet could overfill the caller.
-  m_readBytes = kWorkBytes;
-  const long links = ov_streams(vf);
-  for (long i = 0; i < links; ++i) {
-    const vorbis_info* link = ov_info(vf, static_cast<int>(i));
-    if (link && link->channels == 1) m_readBytes = kMonoReadBytes;
-  }
-  if (m_channels == 1) m_readBytes = kMonoReadBytes;
   return 1;
 }
 
-int VorbisDecoder::Read(int16_t* left, int16_t* right) {
-  if (!m_file) return 0;
+int VorbisDecoder::DecodePiece(long& rate) {
   OggVorbis_File* vf = m_file.get();
-  const int bytesWanted = m_readBytes;
   constexpr int kBigEndian = std::endian::native == std::endian::big ? 1 : 0;
-
   long got = 0;
   int section = 0;
   for (int errors = 0;;) {
-    got = ov_read(vf, reinterpret_cast<char*>(m_work.data()), bytesWanted, kBigEndian, 2, 1,
-                  &section);
+    got =
+        ov_read(vf, reinterpret_cast<char*>(m_work.data()), kWorkBytes, kBigEndian, 2, 1, &section);
     if (got >= 0) break;
     // A hole or a bad link: libvorbisfile resumes after it, but a stream
     // that keeps failing is given up rather than retried for ever.
@@ -163,13 +153,15 @@ int VorbisDecoder::Read(int16_t* left, int16_t* right) {
   }
   if (got == 0) return 0;
 
-  // A chained file may change the channel count from one link to the next;
-  // the samples are laid out by the link they came from.
+  // A chained file may change the channel count and the rate from one link
+  // to the next; the samples are laid out by the link they came from.
   const vorbis_info* vi = ov_info(vf, section);
   const int channels = vi && vi->channels > 0 ? vi->channels : m_channels;
+  rate = vi && vi->rate > 0 ? vi->rate : m_sampleRate;
   const int frames = static_cast<int>(got / (2 * channels));
   const int16_t* in = m_work.data();
-
+  m_mixed.resize(static_cast<size_t>(frames) * m_outputChannels);
+  int16_t* out = m_mixed.data();
   for (int f = 0; f < frames; ++f, in += channels) {
     int16_t l;
     int16_t r;
@@ -182,13 +174,57 @@ int VorbisDecoder::Read(int16_t* left, int16_t* right) {
       MixFrame(channels, in, l, r);
     }
     if (m_outputChannels == 1) {
-      left[f] = channels == 1 ? l : static_cast<int16_t>((l + r) / 2);
+      *out++ = channels == 1 ? l : static_cast<int16_t>((l + r) / 2);
     } else {
-      left[f] = l;
-      if (right) right[f] = r;
+      *out++ = l;
+      *out++ = r;
     }
   }
   return frames;
+}
+
+bool VorbisDecoder::QueuePiece(int frames, long rate) {
+  if (rate == m_sampleRate) {
+    m_converter.Finish(m_pending);
+    m_pending.insert(m_pending.end(), m_mixed.begin(),
+                     m_mixed.begin() + static_cast<ptrdiff_t>(frames) * m_outputChannels);
+    return true;
+  }
+  if (!m_converter.Active() || m_converter.InRate() != rate) {
+    m_converter.Finish(m_pending);
+    if (rate > 0x7FFFFFFF ||
+        !m_converter.Start(m_outputChannels, static_cast<int>(rate), m_sampleRate)) {
+      return false;
+    }
+  }
+  return m_converter.Convert(m_mixed.data(), frames, m_pending);
+}
+
+int VorbisDecoder::Read(int16_t* left, int16_t* right) {
+  if (!m_file) return 0;
+  while (m_pendingPos >= m_pending.size()) {
+    m_pending.clear();
+    m_pendingPos = 0;
+    long rate = 0;
+    const int frames = DecodePiece(rate);
+    if (frames == 0) {
+      // The end: what the filter of the last link still holds, if any.
+      if (!m_converter.Active()) return 0;
+      m_converter.Finish(m_pending);
+    } else if (!QueuePiece(frames, rate)) {
+      return 0;
+    }
+  }
+  const int channels = m_outputChannels;
+  const size_t available = (m_pending.size() - m_pendingPos) / channels;
+  const int n = static_cast<int>(std::min<size_t>(available, kBlockFrames));
+  const int16_t* in = m_pending.data() + m_pendingPos;
+  for (int f = 0; f < n; ++f) {
+    left[f] = in[f * channels];
+    if (channels == 2 && right) right[f] = in[f * channels + 1];
+  }
+  m_pendingPos += static_cast<size_t>(n) * channels;
+  return n;
 }
 
 int64_t VorbisDecoder::GetPosition() {

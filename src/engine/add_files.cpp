@@ -23,7 +23,9 @@ bool ProbeFile(SourceOpener& opener, const std::string& path, FileItem& item) {
   std::unique_ptr<Decoder> reader =
       opener.OpenSource(path, sourceType, 0, OpenPurpose::Probe, hasAudio);
   if (!reader) {
-    if (sourceType == kSourceCdTrack) opener.SetNote(kCdTrackNote);
+    if (sourceType == kSourceCdTrack && opener.SourceProblem().empty()) {
+      opener.SetNote(kCdTrackNote);
+    }
     return false;
   }
   item = FileItem{};
@@ -58,15 +60,19 @@ AddResult AddPaths(EngineState& state, AddTarget& target, const std::vector<std:
     progress->SetRange(ProgressPart::Upper, count);
     progress->SetPosition(ProgressPart::Upper, 0);
     frontend.PumpMessages();
-    state.opener.SetNote(std::string());
+    // The note of the failures that give no reason of their own (the CD hint).
+    std::string note;
     for (int i = 0; i < count; ++i) {
       const std::string& path = paths[static_cast<size_t>(i)];
       progress->SetText(ProgressPart::Upper, AddingFileText(i + 1, count, FileNameOf(path)));
       progress->Step(ProgressPart::Upper);
+      state.opener.SetNote(std::string());
       if (!NameFitsCharset(path)) {
         failures.Add(path, true);
       } else if (AddOneFile(state.opener, target, path) == -1) {
-        failures.Add(path, false);
+        const std::string& problem = state.opener.SourceProblem();
+        failures.Add(path, false, problem);
+        if (problem.empty() && !state.opener.Note().empty()) note = state.opener.Note();
       }
       frontend.PumpMessages();
       if (progress->CancelRequested()) {
@@ -75,6 +81,7 @@ AddResult AddPaths(EngineState& state, AddTarget& target, const std::vector<std:
       }
     }
     progress->RequestClose();
+    state.opener.SetNote(note);
   }
   result.failed = failures.Count();
   if (!failures.Empty()) {
@@ -86,14 +93,16 @@ AddResult AddPaths(EngineState& state, AddTarget& target, const std::vector<std:
 void AddFailureReport::Clear() {
   m_list.clear();
   m_count = 0;
+  m_unexplained = 0;
   m_charset = false;
 }
 
-void AddFailureReport::Add(const std::string& path, bool charset) {
+void AddFailureReport::Add(const std::string& path, bool charset, const std::string& reason) {
   if (charset) m_charset = true;
+  if (!charset && reason.empty()) ++m_unexplained;
   ++m_count;
   if (m_count <= kListedFailures) {
-    m_list += path + "\n";
+    m_list += reason.empty() ? path + "\n" : path + " (" + reason + ")\n";
   } else if (m_count == kListedFailures + 1) {
     m_list += kMoreFilesLine;
   }
@@ -105,8 +114,10 @@ std::string AddFailureReport::Message(const std::string& note) const {
     text += kCharsetHint;
   } else if (!note.empty()) {
     text += "\n" + note;
-  } else {
+  } else if (m_unexplained > 0) {
     text += SendFilesRequest();
+  } else {
+    text.pop_back();  // every line gave its reason: nothing follows the list
   }
   return text;
 }

@@ -73,17 +73,21 @@ AddResult AddPaths(EngineState& state, AddTarget& target, const std::vector<std:
 class AddFailureReport {
  public:
   void Clear();
-  // A path that failed; `charset` when it failed for its name's characters.
-  void Add(const std::string& path, bool charset);
+  // A path that failed; `charset` when it failed for its name's characters;
+  // `reason` when the file could not be read at all (the system's reason,
+  // shown after the path in parentheses).
+  void Add(const std::string& path, bool charset, const std::string& reason = {});
   bool Empty() const { return m_count == 0; }
   int Count() const { return m_count; }
   // "Failed to load the following files.\n\n" with at most 30 paths, then
-  // the charset hint, or the note, or the request to send the files in.
+  // the charset hint, or the note, or the request to send the files in; the
+  // request only when a file failed for no reason given.
   std::string Message(const std::string& note) const;
 
  private:
   std::string m_list;
   int m_count = 0;
+  int m_unexplained = 0;  // failures without a charset problem or a reason
   bool m_charset = false;
 };
 

@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
+#include "decode/dts_frames.h"
 #include "decode/source_type.h"
 #include "engine/gain.h"
 #include "engine/messages.h"
@@ -145,9 +147,16 @@ bool PreprocessItem(const RunContext& run, const ItemJob& job, int row, Progress
   job.opener.SetFfmpegRetry(0);
   std::string temp;
   if (!PreprocessDts(run.frontend, job, progress, hasAudio, temp)) return false;
+  // PCM without DTS frames (a WAV file named .dts, an audio CD) is converted
+  // as the audio it is, not decoded as a DTS stream into noise.
+  if (!FileHoldsDtsFrames(temp)) {
+    std::error_code ec;
+    std::filesystem::remove(temp, ec);
+    return false;
+  }
   copy = FileItem{};
   copy.sourcePath = temp;
-  copy.sourceType = kSourceDts;
+  copy.sourceType = kSourceRawDts;
   copy.targetPath = item.targetPath;
   return true;
 }

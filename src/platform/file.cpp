@@ -4,19 +4,45 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <system_error>
+
 namespace sondrel {
+
+namespace {
+
+// Opens a regular file for reading: its descriptor, or -1 with the reason in
+// `problem` when given.
+int OpenRegularFile(const std::string& path, std::string* problem) {
+  // Non-blocking, so that a named pipe without a writer cannot hold the open.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    if (problem) *problem = std::error_code(errno, std::generic_category()).message();
+    return -1;
+  }
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    if (problem) *problem = kNotRegularFile;
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
+std::string SourceFileProblem(const std::string& path) {
+  std::string problem;
+  const int fd = OpenRegularFile(path, &problem);
+  if (fd >= 0) ::close(fd);
+  return problem;
+}
 
 bool File::Open(const std::string& path) {
   m_file.reset();
   m_offset = 0;
-  // Non-blocking, so that a named pipe without a writer cannot hold the open.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = OpenRegularFile(path, nullptr);
   if (fd < 0) return false;
-  struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return false;
-  }
   m_file.reset(fdopen(fd, "rb"));
   if (!m_file) ::close(fd);
   return m_file != nullptr;

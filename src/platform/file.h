@@ -50,6 +50,13 @@ class File final : public ByteSource {
   uint64_t m_offset = kUnknown;  // the stream's offset, so that ReadAt need not seek
 };
 
+// Why `path` cannot be read as a source: empty when it is a regular file
+// that this process may open for reading, else the system's reason ("Permission
+// denied", "No such file or directory") or kNotRegularFile for a folder, a
+// device or a named pipe (which could block a reader or never end).
+std::string SourceFileProblem(const std::string& path);
+inline constexpr const char* kNotRegularFile = "Not a regular file";
+
 // The whole of a regular file of 1 to `maxBytes` bytes; nullopt otherwise or
 // when it cannot be read.
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint64_t maxBytes);

@@ -131,6 +131,14 @@ TEST(AddFailureReport, ListsThirtyPathsThenMore) {
       std::string("Failed to load the following files.\n\n/cd/track01.cda\n\n") + kCdTrackNote);
 
   report.Clear();
+  report.Add("/x/locked.wav", false, "Permission denied");
+  EXPECT_EQ(report.Message(""),
+            "Failed to load the following files.\n\n/x/locked.wav (Permission denied)")
+      << "a file that gave its reason is not asked for";
+  report.Add("/x/odd.wav", false);
+  EXPECT_NE(report.Message("").find("support@"), std::string::npos);
+
+  report.Clear();
   report.Add("/x/\xff.mp3", true);
   EXPECT_NE(report.Message(kCdTrackNote).find("non-English characters"), std::string::npos)
       << "the charset hint wins over the note";

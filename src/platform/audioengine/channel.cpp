@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "platform/audioengine/bass.h"
+#include "platform/audioengine/ffmpeg_channel.h"
 #include "platform/audioengine/tag_reader.h"
 #include "platform/file.h"
 
@@ -69,14 +70,17 @@ std::optional<uint32_t> Channel::GetData(void* buffer, uint32_t bytes) {
   auto* out = static_cast<uint8_t*>(buffer);
   uint64_t done = 0;
   while (done < want && !m_backendEnded) {
-    const size_t n = Decode(out + done * frameBytes, static_cast<size_t>(want - done));
+    const size_t n = DecodeAt(out + done * frameBytes, static_cast<size_t>(want - done),
+                              m_positionFrames + done);
     if (n == 0) {
       m_backendEnded = true;
       break;
     }
     done += n;
   }
-  if (done < want && m_backendEnded && m_lengthFrames &&
+  // After damaged frames were passed over, the shortfall is what they held:
+  // no silence stands in for it at the end.
+  if (done < want && m_backendEnded && m_lengthFrames && !m_rest &&
       static_cast<double>(remaining - done) <= kMaxSilentTailSeconds * m_rate) {
     // Unsigned 8-bit silence is 0x80.
     std::memset(out + done * frameBytes, m_eightBit ? 0x80 : 0, (want - done) * frameBytes);
@@ -85,6 +89,17 @@ std::optional<uint32_t> Channel::GetData(void* buffer, uint32_t bytes) {
   if (done == 0) return std::nullopt;
   m_positionFrames += done;
   return static_cast<uint32_t>(done * frameBytes);
+}
+
+size_t Channel::DecodeAt(void* out, size_t frames, uint64_t at) {
+  if (m_rest) return m_rest->Decode(out, frames);
+  const size_t n = Decode(out, frames);
+  if (n > 0 || m_resumeDemuxer == nullptr || !m_lengthFrames || at >= *m_lengthFrames) return n;
+  // Stopped short: a damaged frame, or a file cut off (then FFmpeg finds
+  // nothing after `at` either).
+  m_rest = OpenFfmpegRest(m_path, m_resumeDemuxer, at, m_rate, m_channels);
+  m_resumeDemuxer = nullptr;
+  return m_rest ? m_rest->Decode(out, frames) : 0;
 }
 
 std::optional<TagFields> Channel::ReadTags() { return ReadFileTags(m_path, m_tagSource); }

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -96,6 +97,11 @@ class Channel {
   // SetSource for a channel read from the file at `path`, with the file's
   // size when it can be read.
   void SetSourceFile(const std::string& path, TagSource tags);
+  // For a backend that stops at the first damaged frame of its source, having
+  // delivered every frame before it: when it stops short of the length,
+  // FFmpeg's demuxer `demuxer` reads the rest of the file from that frame on,
+  // passing over the damaged frames as FFmpeg does.
+  void ResumeWithFfmpeg(const char* demuxer) { m_resumeDemuxer = demuxer; }
 
  private:
   uint32_t m_rate = 0;
@@ -107,6 +113,11 @@ class Channel {
   std::optional<uint64_t> m_fileBytes;
   uint64_t m_positionFrames = 0;
   bool m_backendEnded = false;
+  // Decodes from the backend, or from FFmpeg after the backend stopped early;
+  // `at` is the frame the call starts at.
+  size_t DecodeAt(void* out, size_t frames, uint64_t at);
+  const char* m_resumeDemuxer = nullptr;
+  std::unique_ptr<Channel> m_rest;  // FFmpeg's reading of the rest, once opened
   std::string m_path;
   TagSource m_tagSource = TagSource::None;
 };

@@ -48,15 +48,17 @@ int AudioStream(AVFormatContext* input) {
   return index;
 }
 
-// Appends `frame` as interleaved 16-bit samples of `channels` channels; the
-// channels the frame lacks stay silent.
-void AppendFrame(const AVFrame& frame, int channels, std::vector<int16_t>& out) {
+// Appends `frame` from its frame `first` on as interleaved 16-bit samples of
+// `channels` channels; the channels the frame lacks stay silent.
+void AppendFrame(const AVFrame& frame, int channels, std::vector<int16_t>& out, int first = 0) {
+  const int count = frame.nb_samples - first;
+  if (count <= 0) return;
   const size_t base = out.size();
-  out.resize(base + static_cast<size_t>(frame.nb_samples) * channels, 0);
+  out.resize(base + static_cast<size_t>(count) * channels, 0);
   int16_t* starts[kMaxChannels];
   for (int c = 0; c < channels; ++c) starts[c] = out.data() + base + c;
-  ffmpeg::FrameToInt16(frame, 0, frame.nb_samples, starts,
-                       std::min(channels, frame.ch_layout.nb_channels), channels);
+  ffmpeg::FrameToInt16(frame, first, count, starts, std::min(channels, frame.ch_layout.nb_channels),
+                       channels);
 }
 
 // Frames of one packet as the container trims them (skip-samples side data),
@@ -110,6 +112,23 @@ class FfmpegChannel : public Channel {
     return true;
   }
 
+  // Reads from frame `start` on, after seeking to the nearest frame before it.
+  bool StartAt(const std::string& path, const char* demuxer, uint64_t start, uint32_t rate,
+               uint32_t channels) {
+    m_demuxer = demuxer;
+    if (!OpenForDecoding(path) || m_rate != static_cast<int>(rate) ||
+        m_channels != static_cast<int>(channels) || start > INT64_MAX) {
+      return false;
+    }
+    m_started = true;  // the format is the caller's
+    m_timeBase = m_input->streams[m_stream]->time_base;
+    m_skipUntil = static_cast<int64_t>(start);
+    const int64_t at = av_rescale_q(m_skipUntil, AVRational{1, m_rate}, m_timeBase);
+    if (av_seek_frame(m_input.get(), m_stream, at, AVSEEK_FLAG_BACKWARD) < 0) return false;
+    SetFormat(rate, channels, false, 0, 0);
+    return true;
+  }
+
  protected:
   size_t Decode(void* out, size_t frames) override {
     auto* dst = static_cast<int16_t*>(out);
@@ -154,10 +173,25 @@ class FfmpegChannel : public Channel {
         m_channels = std::clamp(frame->ch_layout.nb_channels, 1, kMaxChannels);
         if (frame->sample_rate > 0) m_rate = frame->sample_rate;
       }
-      AppendFrame(*frame, m_channels, m_pending);
+      const int first = FirstWanted(*frame);
+      if (first < 0) continue;
+      AppendFrame(*frame, m_channels, m_pending, first);
       if (m_pending.size() > m_pendingPos) return true;
     }
     return false;
+  }
+
+  // The first frame of `frame` to deliver: 0, or past the frames before the
+  // start of a reading from the middle; -1 for none of them (a frame without
+  // a timestamp cannot be placed before the start is reached).
+  int FirstWanted(const AVFrame& frame) {
+    if (m_skipUntil <= 0) return 0;
+    if (frame.best_effort_timestamp == AV_NOPTS_VALUE) return -1;
+    const int64_t at = av_rescale_q(frame.best_effort_timestamp, m_timeBase, AVRational{1, m_rate});
+    if (at + frame.nb_samples <= m_skipUntil) return -1;
+    const int64_t first = std::max<int64_t>(0, m_skipUntil - at);
+    m_skipUntil = 0;
+    return static_cast<int>(first);
   }
 
   // Sums the packets' trimmed durations; nullopt when one has none.
@@ -218,6 +252,8 @@ class FfmpegChannel : public Channel {
   int m_channels = 0;
   int m_rate = 0;
   bool m_started = false;
+  AVRational m_timeBase{1, 1};     // of the stream, for a reading from the middle
+  int64_t m_skipUntil = 0;         // frames before this one are dropped (0: none)
   std::vector<int16_t> m_pending;  // decoded interleaved samples not yet delivered
   size_t m_pendingPos = 0;
 };
@@ -229,6 +265,14 @@ std::unique_ptr<Channel> OpenFfmpegChannel(const std::string& path, ContentKind 
   ffmpeg::QuietLog();
   auto channel = std::make_unique<FfmpegChannel>();
   if (!channel->Start(path, kind, allowAac, allowAlac, error)) return nullptr;
+  return channel;
+}
+
+std::unique_ptr<Channel> OpenFfmpegRest(const std::string& path, const char* demuxer,
+                                        uint64_t start, uint32_t rate, uint32_t channels) {
+  ffmpeg::QuietLog();
+  auto channel = std::make_unique<FfmpegChannel>();
+  if (!channel->StartAt(path, demuxer, start, rate, channels)) return nullptr;
   return channel;
 }
 

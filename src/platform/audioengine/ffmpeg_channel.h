@@ -20,4 +20,11 @@ namespace sondrel::audioengine {
 std::unique_ptr<Channel> OpenFfmpegChannel(const std::string& path, ContentKind kind, bool allowAac,
                                            bool allowAlac, int& error);
 
+// The rest of a file from frame `start` on, read with the demuxer `demuxer`
+// ("flac"), for a backend that stopped at a damaged frame. Frames before
+// `start` are dropped by their timestamps. Null when FFmpeg cannot open the
+// file or finds another rate or channel count than `rate` and `channels`.
+std::unique_ptr<Channel> OpenFfmpegRest(const std::string& path, const char* demuxer,
+                                        uint64_t start, uint32_t rate, uint32_t channels);
+
 }  // namespace sondrel::audioengine

@@ -81,6 +81,10 @@ std::unique_ptr<Channel> OpenMpg123Channel(const std::string& path, int& error) 
     return nullptr;
   }
   mpg123_param(handle.get(), MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0.0);
+  // Damage in the middle of a file (junk longer than the default 1 KiB
+  // search) is passed over to the next good frame, in the length scan and
+  // while decoding, instead of ending the stream there.
+  mpg123_param(handle.get(), MPG123_RESYNC_LIMIT, -1, 0.0);
   // Accept every rate in mono and stereo until the stream's own is known.
   mpg123_format_none(handle.get());
   const long* rates = nullptr;

@@ -35,6 +35,8 @@ class SndfileChannel : public Channel {
     if (major == SF_FORMAT_FLAC) {
       ctype = BASS_CTYPE_STREAM_FLAC;
       tags = TagSource::Flac;
+      // libsndfile ends a FLAC stream at its first damaged frame.
+      ResumeWithFfmpeg("flac");
     } else if (major == SF_FORMAT_OGG) {
       ctype = BASS_CTYPE_STREAM_OGG;
       tags = TagSource::OggVorbis;
