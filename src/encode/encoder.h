@@ -45,9 +45,9 @@ class Encoder {
   // 2. Texts in this order (genre before year); empty = absent, track <= 0 =
   //    absent. Replaces any tags set before; written at Open.
   virtual void SetTags(const std::string& title, const std::string& artist,
-                       const std::string& album, const std::string& genre,
-                       const std::string& year, const std::string& comment,
-                       const std::string& composer, const std::string& copyright, int track) {
+                       const std::string& album, const std::string& genre, const std::string& year,
+                       const std::string& comment, const std::string& composer,
+                       const std::string& copyright, int track) {
     (void)title, (void)artist, (void)album, (void)genre, (void)year, (void)comment;
     (void)composer, (void)copyright, (void)track;
   }

@@ -20,8 +20,7 @@ struct ItemHandler {
   std::string lowerName;
   // Gives the item its target (and, in the per-file run, its reservation);
   // false with the reason in `status`.
-  std::function<bool(FileItem& item, std::unique_ptr<ReservedTarget>& target,
-                     std::string& status)>
+  std::function<bool(FileItem& item, std::unique_ptr<ReservedTarget>& target, std::string& status)>
       prepare;
   // One conversion attempt of the job's source (the item or its
   // preprocessed copy) into its targetPath.

@@ -40,8 +40,8 @@ enum class NameUse { Free, Replace, Number, Skip, IsOwnSource };
 
 NameUse ClassifyName(const std::string& target, const std::string& source, int policy,
                      const RunTargets& run) {
-  if (!FileExists(target)) return run.IsReserved(target) || run.IsSource(target) ? NameUse::Number
-                                                                                 : NameUse::Free;
+  if (!FileExists(target))
+    return run.IsReserved(target) || run.IsSource(target) ? NameUse::Number : NameUse::Free;
   if (IsSameFile(target, source)) {
     if (policy == kTargetOverwrite) return NameUse::IsOwnSource;
     return policy == kTargetSkip ? NameUse::Skip : NameUse::Number;

@@ -133,7 +133,8 @@ mode_t NewFileMode() {
   std::ifstream status("/proc/self/status");
   for (std::string line; std::getline(status, line);) {
     unsigned mask = 0;
-    if (std::sscanf(line.c_str(), "Umask: %o", &mask) == 1) return 0666 & ~static_cast<mode_t>(mask);
+    if (std::sscanf(line.c_str(), "Umask: %o", &mask) == 1)
+      return 0666 & ~static_cast<mode_t>(mask);
   }
   static std::mutex mutex;
   std::lock_guard lock(mutex);
@@ -231,9 +232,8 @@ bool AtomicOutput::Commit() {
   if (!IsStillOurs()) return fail(EIO);
   if (fsync(m_fd) != 0) return fail(errno);
   if (fchmod(m_fd, NewFileMode()) != 0) return fail(errno);
-  const bool moved = m_replace == Replace::Allowed
-                         ? rename(m_temp.c_str(), m_target.c_str()) == 0
-                         : RenameNoReplace(m_temp, m_target);
+  const bool moved = m_replace == Replace::Allowed ? rename(m_temp.c_str(), m_target.c_str()) == 0
+                                                   : RenameNoReplace(m_temp, m_target);
   if (!moved) return fail(errno);
   m_committed = true;
   CloseAndForget();

@@ -61,7 +61,8 @@ class AtomicOutput {
   ino_t Inode() const { return m_inode; }
 
  private:
-  AtomicOutput(std::string target, Replace replace) : m_target(std::move(target)), m_replace(replace) {}
+  AtomicOutput(std::string target, Replace replace)
+      : m_target(std::move(target)), m_replace(replace) {}
   bool MakeTemp();
   bool IsStillOurs() const;
   void CloseAndForget();
@@ -69,7 +70,7 @@ class AtomicOutput {
   std::string m_target;
   Replace m_replace;
   std::string m_temp;
-  int m_fd = -1;  // the temporary, open from its creation to the end
+  int m_fd = -1;    // the temporary, open from its creation to the end
   int m_slot = -1;  // its place in the list the interrupt handler removes
   dev_t m_device = 0;
   ino_t m_inode = 0;

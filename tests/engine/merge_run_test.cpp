@@ -111,8 +111,9 @@ TEST_F(MergeRun, FailuresCancelAndTheOutputFile) {
     ConvertAll(kFormatMp3, true);
     EXPECT_EQ(Output(good), "Conversion Failure (Failed to write the output file)");
     EXPECT_EQ(Volume(good), "");
-    EXPECT_EQ(Output(bad), d.script.closeFails ? "Conversion Failure"
-                                               : "Conversion Failure (Failed to write the output file)");
+    EXPECT_EQ(Output(bad), d.script.closeFails
+                               ? "Conversion Failure"
+                               : "Conversion Failure (Failed to write the output file)");
     EXPECT_TRUE(Item(good).targetPath.empty());
     EXPECT_FALSE(fs::exists(OutPath("damaged.mp3")));
     encoderScript = {};

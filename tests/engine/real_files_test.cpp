@@ -11,17 +11,17 @@
 
 #include "decode/ffmpeg_decoder.h"
 #include "encode/format_catalogue.h"
+#include "engine/add_files.h"
 #include "engine/conversion_run.h"
 #include "engine/engine_state.h"
 #include "engine/file_list.h"
-#include "engine/add_files.h"
 #include "engine/settings.h"
+#include "real_run_fixture.h"
 #include "support/av_fixture.h"
 #include "support/fake_decoder.h"
 #include "support/memory_frontend.h"
 #include "support/small_fs.h"
 #include "support/temp_dir.h"
-#include "real_run_fixture.h"
 
 namespace sondrel {
 namespace {

@@ -36,7 +36,7 @@ struct EncoderLog {
 struct EncoderScript {
   bool openFails = false;
   int64_t failWriteAfterFrames = -1;  // Write returns 0 from here on
-  bool closeFails = false;             // Close reports a failed flush
+  bool closeFails = false;            // Close reports a failed flush
 };
 
 class RecordingEncoder : public Encoder {

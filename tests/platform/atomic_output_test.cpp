@@ -36,7 +36,8 @@ TEST(AtomicOutput, TheTargetAppearsOnlyAtTheCommitWithTheUmaskMode) {
     mode_t umask;
     mode_t mode;
   };
-  const Case cases[] = {{"umask 022", 022, 0644}, {"umask 077", 077, 0600}, {"umask 002", 002, 0664}};
+  const Case cases[] = {
+      {"umask 022", 022, 0644}, {"umask 077", 077, 0600}, {"umask 002", 002, 0664}};
   test::TempDir dir;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -141,7 +142,8 @@ TEST(AtomicOutput, PendingTemporariesCanBeRemovedAtOnce) {
 
 TEST(AtomicOutput, TemporaryNames) {
   const std::string longName(250, 'n');
-  const std::string shortened = FileNameOf(TemporaryOutputName("/d/" + longName + ".mp3", "Ab3xYz"));
+  const std::string shortened =
+      FileNameOf(TemporaryOutputName("/d/" + longName + ".mp3", "Ab3xYz"));
   EXPECT_LE(shortened.size(), static_cast<size_t>(NAME_MAX));
   EXPECT_TRUE(IsTemporaryOutputName(shortened));
   // A shortened name never ends inside a character of several bytes.
@@ -155,9 +157,12 @@ TEST(AtomicOutput, TemporaryNames) {
     bool ours;
   };
   const Case cases[] = {
-      {".song.mp3.sondrel-Ab3xYz", true}, {".a.sondrel-000000", true},
-      {"song.mp3.sondrel-Ab3xYz", false}, {".song.mp3.sondrel-Ab3xY", false},
-      {".song.mp3.sondrel-Ab3x_z", false}, {".sondrel-Ab3xYz", false},
+      {".song.mp3.sondrel-Ab3xYz", true},
+      {".a.sondrel-000000", true},
+      {"song.mp3.sondrel-Ab3xYz", false},
+      {".song.mp3.sondrel-Ab3xY", false},
+      {".song.mp3.sondrel-Ab3x_z", false},
+      {".sondrel-Ab3xYz", false},
       {"song.mp3", false},
   };
   for (const Case& c : cases) EXPECT_EQ(IsTemporaryOutputName(c.name), c.ours) << c.name;

@@ -1,7 +1,7 @@
 // sondrel-cli through its real binary, with the settings isolated in a
 // temporary XDG_CONFIG_HOME and HOME.
-#include <sndfile.h>
 #include <signal.h>
+#include <sndfile.h>
 #include <unistd.h>
 
 #include <algorithm>
