@@ -301,8 +301,9 @@ class RunNaming : public Naming {
     ASSERT_TRUE(items[i].reserved->Commit());
   }
 
-  std::vector<RunItem> items;
+  // The run outlives the reservations of its items.
   std::unique_ptr<RunTargets> targets;
+  std::vector<RunItem> items;
 };
 
 TEST_F(RunNaming, TwoSourcesOfOneNameIntoOneFolderUnderEachPolicy) {
