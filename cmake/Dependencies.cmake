@@ -28,4 +28,6 @@ if(SONDREL_UI)
   target_compile_definitions(sondrel_wx INTERFACE ${wxWidgets_DEFINITIONS})
   target_compile_options(sondrel_wx INTERFACE ${wxWidgets_CXX_FLAGS})
   target_link_libraries(sondrel_wx INTERFACE ${wxWidgets_LIBRARIES})
+  # GTK itself: the window manager's move-drag of the caption-less main window.
+  pkg_check_modules(GTK3 REQUIRED IMPORTED_TARGET gtk+-3.0)
 endif()

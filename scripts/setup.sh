@@ -16,7 +16,8 @@ PACKAGES=(
   libglib2.0-dev
   timgm6mb-soundfont
   libgtest-dev libgmock-dev googletest
-  xvfb xauth ffmpeg dbus-daemon libx11-dev
+  libgtk-3-dev
+  xvfb xauth ffmpeg dbus-daemon libx11-dev libxtst-dev
   help2man man-db desktop-file-utils appstream dpkg-dev librsvg2-bin shared-mime-info
 )
 

@@ -30,8 +30,6 @@ int16_t FloatToSample(double v) {
 
 AiffDecoder::AiffDecoder() : m_work(new (std::nothrow) uint8_t[kWorkBufferSize]) {}
 
-AiffDecoder::~AiffDecoder() { Close(); }
-
 void AiffDecoder::Close() {
   m_gsm.Close();
   m_dwvw = DwvwDecoder();
@@ -132,6 +130,13 @@ void AiffDecoder::ReadId3Chunk(const AiffSpan& chunk) {
 bool AiffDecoder::ChooseCoding() {
   const int size = m_comm.sampleSize;
   const uint32_t compression = m_comm.compression;
+  // Container: bytes per stored sample of the PCM-like codings, else 0.
+  const auto use = [this](Coding coding, int sampleSize, int container = 0) {
+    m_coding = coding;
+    m_sampleSize = sampleSize;
+    m_container = container;
+    return true;
+  };
   switch (compression) {
     case AiffTag("NONE"):
     case AiffTag("TWOS"):
@@ -140,46 +145,26 @@ bool AiffDecoder::ChooseCoding() {
     case AiffTag("SOWT"):
     case AiffTag("23NI"):
       if (size < 1 || size > 32) return false;
-      m_coding = Coding::Pcm;
       m_littleEndian = compression == AiffTag("SOWT") || compression == AiffTag("23NI");
-      m_sampleSize = size;
-      m_container = (size + 7) / 8;
-      return true;
+      return use(Coding::Pcm, size, (size + 7) / 8);
     case AiffTag("ULAW"):
+      return use(Coding::Mulaw, 8, 1);
     case AiffTag("ALAW"):
-      m_coding = compression == AiffTag("ULAW") ? Coding::Mulaw : Coding::Alaw;
-      m_sampleSize = 8;
-      m_container = 1;
-      return true;
+      return use(Coding::Alaw, 8, 1);
     case AiffTag("RAW "):
-      m_coding = Coding::Raw;
-      m_sampleSize = 8;
-      m_container = 1;
-      return true;
+      return use(Coding::Raw, 8, 1);
     case AiffTag("FL32"):
-      m_coding = Coding::Float32;
-      m_sampleSize = 32;
-      m_container = 4;
-      return true;
+      return use(Coding::Float32, 32, 4);
     case AiffTag("FL64"):
-      m_coding = Coding::Float64;
-      m_sampleSize = 64;
-      m_container = 8;
-      return true;
+      return use(Coding::Float64, 64, 8);
     case AiffTag("IMA4"):
       if (m_comm.channels != 2) return false;
-      m_coding = Coding::Ima4;
-      m_sampleSize = 4;
-      return true;
+      return use(Coding::Ima4, 4);
     case AiffTag("GSM "):
-      m_coding = Coding::Gsm;
-      m_sampleSize = size;
-      return true;
+      return use(Coding::Gsm, size);
     case AiffTag("DWVW"):
       if (size < 8 || size > 24) return false;
-      m_coding = Coding::Dwvw;
-      m_sampleSize = size;
-      return true;
+      return use(Coding::Dwvw, size);
     default:
       return false;
   }
@@ -245,19 +230,7 @@ int AiffDecoder::ReadSamples(int16_t* left, int16_t* right) {
     }
   };
 
-  const uint8_t* p = b;
-  for (int i = 0; i < frames; ++i, p += frameBytes) {
-    if (m_channels == 1) {
-      left[i] = sample(p);
-    } else if (m_channels == 2) {
-      left[i] = sample(p);
-      right[i] = sample(p + container);
-    } else {
-      int16_t frame[8];
-      for (int c = 0; c < m_channelsUsed; ++c) frame[c] = sample(p + c * container);
-      DownmixToStereo(m_channelsUsed, frame, left[i], right[i]);
-    }
-  }
+  DeinterleaveFrames(b, frames, m_channels, m_channelsUsed, size_t(container), sample, left, right);
   return frames;
 }
 

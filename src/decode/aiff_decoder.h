@@ -30,9 +30,6 @@ class AiffDecoder : public Decoder {
   static constexpr size_t kMaxId3Size = 10u << 20;
 
   AiffDecoder();
-  ~AiffDecoder() override;
-  AiffDecoder(const AiffDecoder&) = delete;
-  AiffDecoder& operator=(const AiffDecoder&) = delete;
 
   void Close() override;
   int Open(const std::string& path, int renderRate) override;

@@ -8,8 +8,6 @@
 
 namespace sondrel {
 
-AmrDecoder::~AmrDecoder() { Close(); }
-
 void AmrDecoder::Close() {
   m_nb.reset();
   m_wb.reset();

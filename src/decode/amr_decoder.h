@@ -17,11 +17,6 @@ namespace sondrel {
 
 class AmrDecoder : public Decoder {
  public:
-  AmrDecoder() = default;
-  ~AmrDecoder() override;
-  AmrDecoder(const AmrDecoder&) = delete;
-  AmrDecoder& operator=(const AmrDecoder&) = delete;
-
   void Close() override;
   int Open(const std::string& path, int renderRate) override;
   int Read(int16_t* left, int16_t* right) override;

@@ -25,8 +25,6 @@ int ClampToInt(uint64_t x) { return x > INT_MAX ? INT_MAX : static_cast<int>(x);
 
 AuDecoder::AuDecoder() : m_buffer(new (std::nothrow) uint8_t[kReadBufferSize]) {}
 
-AuDecoder::~AuDecoder() { Close(); }
-
 void AuDecoder::Close() {
   m_file.Close();
   m_bigEndian = true;
@@ -125,19 +123,9 @@ int AuDecoder::Read(int16_t* left, int16_t* right) {
   if (IsAuAdpcm(m_encoding)) return ReadAdpcm(m_buffer.get(), got, left, right);
 
   const int frames = static_cast<int>(got / frameBytes);
-  const uint8_t* p = m_buffer.get();
-  for (int i = 0; i < frames; ++i, p += frameBytes) {
-    if (m_channels == 1) {
-      left[i] = SampleAt(p);
-    } else if (m_channels == 2) {
-      left[i] = SampleAt(p);
-      right[i] = SampleAt(p + m_sampleBytes);
-    } else {
-      int16_t frame[8];
-      for (int c = 0; c < m_channelsUsed; ++c) frame[c] = SampleAt(p + c * m_sampleBytes);
-      DownmixToStereo(m_channelsUsed, frame, left[i], right[i]);
-    }
-  }
+  DeinterleaveFrames(
+      m_buffer.get(), frames, m_channels, m_channelsUsed, size_t(m_sampleBytes),
+      [this](const uint8_t* p) { return SampleAt(p); }, left, right);
   return frames;
 }
 

@@ -25,9 +25,6 @@ class AuDecoder : public Decoder {
   static constexpr size_t kReadBufferSize = 8u << 20;
 
   AuDecoder();
-  ~AuDecoder() override;
-  AuDecoder(const AuDecoder&) = delete;
-  AuDecoder& operator=(const AuDecoder&) = delete;
 
   void Close() override;
   int Open(const std::string& path, int renderRate) override;

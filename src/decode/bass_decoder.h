@@ -27,10 +27,7 @@ void StoreBassTagText(const std::string& text, TagInfo& tags);
 
 class BassDecoder : public Decoder {
  public:
-  BassDecoder() = default;
   ~BassDecoder() override;
-  BassDecoder(const BassDecoder&) = delete;
-  BassDecoder& operator=(const BassDecoder&) = delete;
 
   void Close() override;
   int Open(const std::string& path, int renderRate) override;

@@ -34,7 +34,13 @@ struct TagInfo {
 
 class Decoder {
  public:
-  // Derived destructors call their own Close (a base destructor cannot).
+  // A reader owns a file and library handles: it is neither copied nor moved.
+  Decoder() = default;
+  Decoder(const Decoder&) = delete;
+  Decoder& operator=(const Decoder&) = delete;
+  // A reader keeps its handles in owners, so that destruction releases them;
+  // one holding a bare handle calls its own Close from its destructor (a
+  // base destructor cannot).
   virtual ~Decoder() = default;
 
   // 1. Releases the file, every library handle and the buffers; resets the
@@ -70,15 +76,15 @@ class Decoder {
   // Sets channels and the derived output channel count, 16-bit sample size.
   void SetChannelProperties(int channels);
 
-  int64_t m_length = 0;          // progress total
-  int64_t m_position = 0;        // progress so far
-  int m_duration = 0;            // whole seconds, truncated
-  int m_sampleRate = 0;          // Hz
-  int m_channels = 0;            // of the source
-  int m_outputChannels = 0;      // 1 or 2
-  int m_bitsPerSample = 0;       // 16 once open
-  int m_bytesPerSample = 0;      // 2 once open
-  int m_bitRate = 0;             // kbit/s
+  int64_t m_length = 0;      // progress total
+  int64_t m_position = 0;    // progress so far
+  int m_duration = 0;        // whole seconds, truncated
+  int m_sampleRate = 0;      // Hz
+  int m_channels = 0;        // of the source
+  int m_outputChannels = 0;  // 1 or 2
+  int m_bitsPerSample = 0;   // 16 once open
+  int m_bytesPerSample = 0;  // 2 once open
+  int m_bitRate = 0;         // kbit/s
 };
 
 }  // namespace sondrel

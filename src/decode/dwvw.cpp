@@ -3,19 +3,13 @@
 namespace sondrel {
 
 bool DwvwDecoder::Start(int bitWidth, Source source) {
-  m_ended = true;
+  *this = DwvwDecoder();  // at the end until started
   if (bitWidth < 8 || bitWidth > 24 || !source) return false;
   m_source = std::move(source);
   m_bitWidth = bitWidth;
   m_maxModifier = bitWidth / 2;
   m_maxDelta = int32_t{1} << (bitWidth - 1);
   m_span = int32_t{1} << bitWidth;
-  m_reservoir = 0;
-  m_bitCount = 0;
-  m_lastDeltaWidth = 0;
-  m_sample = 0;
-  m_readIndex = 0;
-  m_fill = 0;
   m_ended = false;
   return true;
 }

@@ -6,8 +6,6 @@
 
 namespace sondrel {
 
-FfmpegDecoder::~FfmpegDecoder() { Close(); }
-
 void FfmpegDecoder::Release() {
   m_frame = nullptr;
   m_decoder = {};

@@ -18,11 +18,6 @@ namespace sondrel {
 
 class FfmpegDecoder : public Decoder {
  public:
-  FfmpegDecoder() = default;
-  ~FfmpegDecoder() override;
-  FfmpegDecoder(const FfmpegDecoder&) = delete;
-  FfmpegDecoder& operator=(const FfmpegDecoder&) = delete;
-
   void Close() override;
   int Open(const std::string& path, int renderRate) override;
   int Read(int16_t* left, int16_t* right) override;

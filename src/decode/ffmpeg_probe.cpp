@@ -4,8 +4,6 @@
 
 namespace sondrel {
 
-FfmpegProbe::~FfmpegProbe() { Close(); }
-
 void FfmpegProbe::Close() {
   m_input.reset();
   m_streamIndex = -1;

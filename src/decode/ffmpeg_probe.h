@@ -12,11 +12,6 @@ namespace sondrel {
 
 class FfmpegProbe : public Decoder {
  public:
-  FfmpegProbe() = default;
-  ~FfmpegProbe() override;
-  FfmpegProbe(const FfmpegProbe&) = delete;
-  FfmpegProbe& operator=(const FfmpegProbe&) = delete;
-
   void Close() override;
   int Open(const std::string& path, int renderRate) override;
   int Read(int16_t* left, int16_t* right) override;

@@ -61,17 +61,10 @@ bool G72xDecoder::Start(int codeBits) {
 }
 
 void G72xDecoder::Reset() {
-  m_yu = 544;
-  m_yl = 34816;
-  m_dms = 0;
-  m_dml = 0;
-  m_ap = 0;
-  m_td = 0;
-  std::fill(std::begin(m_a), std::end(m_a), 0);
-  std::fill(std::begin(m_b), std::end(m_b), 0);
-  std::fill(std::begin(m_dq), std::end(m_dq), Float{});
-  std::fill(std::begin(m_sr), std::end(m_sr), Float{});
-  std::fill(std::begin(m_pk), std::end(m_pk), 0);
+  // The members' initial values are the standard's reset state.
+  const int codeBits = m_codeBits;
+  *this = G72xDecoder();
+  m_codeBits = codeBits;
 }
 
 G72xDecoder::Float G72xDecoder::ToFloat(int sign, int magnitude) {

@@ -78,8 +78,6 @@ void VorbisDecoder::FileClear::operator()(OggVorbis_File* vf) const {
   delete vf;
 }
 
-VorbisDecoder::~VorbisDecoder() { Close(); }
-
 void VorbisDecoder::Close() {
   m_file.reset();
   m_comments.clear();

@@ -19,11 +19,6 @@ namespace sondrel {
 
 class VorbisDecoder : public Decoder {
  public:
-  VorbisDecoder() = default;
-  ~VorbisDecoder() override;
-  VorbisDecoder(const VorbisDecoder&) = delete;
-  VorbisDecoder& operator=(const VorbisDecoder&) = delete;
-
   void Close() override;
   int Open(const std::string& path, int renderRate) override;
   int Read(int16_t* left, int16_t* right) override;

@@ -23,8 +23,6 @@ class WmaDecoder : public Decoder {
  public:
   WmaDecoder();
   ~WmaDecoder() override;
-  WmaDecoder(const WmaDecoder&) = delete;
-  WmaDecoder& operator=(const WmaDecoder&) = delete;
 
   void Close() override;
   int Open(const std::string& path, int renderRate) override;

@@ -9,11 +9,8 @@ AmrEncoder::~AmrEncoder() { Close(); }
 void AmrEncoder::SetFormat(const FormatParams& params) {
   const auto* amr = std::get_if<AmrFormatParams>(&params);
   if (!amr) return;
-  m_narrowBand = amr->narrowBand;
-  m_dtx = amr->dtx;
-  m_nbMode = amr->nbMode;
-  m_wbMode = amr->wbMode;
-  if (m_narrowBand) {
+  m_format = *amr;
+  if (m_format.narrowBand) {
     m_frameSize = 160;
     m_encode = amrnbenc_encode;
   } else {
@@ -24,10 +21,10 @@ void AmrEncoder::SetFormat(const FormatParams& params) {
 
 int AmrEncoder::Open() {
   if (Handle() || !m_encode) return 0;
-  if (m_narrowBand) {
-    m_nb.reset(amrnbenc_init(m_path, m_dtx, m_nbMode));
+  if (m_format.narrowBand) {
+    m_nb.reset(amrnbenc_init(m_path, m_format.dtx, m_format.nbMode));
   } else {
-    m_wb.reset(amrwbenc_init(m_path, m_dtx, m_wbMode));
+    m_wb.reset(amrwbenc_init(m_path, m_format.dtx, m_format.wbMode));
   }
   m_held = 0;
   return Handle() ? 1 : 0;
@@ -70,10 +67,7 @@ int AmrEncoder::Close() {
   m_nb.reset();
   m_wb.reset();
   m_path.clear();
-  m_narrowBand = 1;
-  m_dtx = 0;
-  m_nbMode = 6;
-  m_wbMode = 6;
+  m_format = {};
   m_frameSize = 0;
   m_encode = nullptr;
   m_held = 0;

@@ -18,10 +18,7 @@ namespace sondrel {
 
 class AmrEncoder : public Encoder {
  public:
-  AmrEncoder() = default;
   ~AmrEncoder() override;
-  AmrEncoder(const AmrEncoder&) = delete;
-  AmrEncoder& operator=(const AmrEncoder&) = delete;
 
   void SetFormat(const FormatParams& params) override;
   void SetOutputPath(const std::string& path) override { m_path = path; }
@@ -34,13 +31,10 @@ class AmrEncoder : public Encoder {
   using EncodeRoutine = int (*)(AmrEncodeHandle*, const int16_t*);
 
   bool EncodeFrame(const int16_t* frame);
-  AmrEncodeHandle* Handle() const { return m_narrowBand ? m_nb.get() : m_wb.get(); }
+  AmrEncodeHandle* Handle() const { return m_format.narrowBand ? m_nb.get() : m_wb.get(); }
 
   std::string m_path;
-  int m_narrowBand = 1;
-  int m_dtx = 0;
-  int m_nbMode = 6;
-  int m_wbMode = 6;
+  AmrFormatParams m_format;
   int m_frameSize = 0;
   EncodeRoutine m_encode = nullptr;
   AmrNbEncodePtr m_nb;  // the handle of the band in use

@@ -40,6 +40,10 @@ using FormatParams =
 
 class Encoder {
  public:
+  // A writer owns its output: it is neither copied nor moved.
+  Encoder() = default;
+  Encoder(const Encoder&) = delete;
+  Encoder& operator=(const Encoder&) = delete;
   // 1. Releases whatever the writer still holds; need not finish the file.
   virtual ~Encoder() = default;
   // 2. Texts in this order (genre before year); empty = absent, track <= 0 =

@@ -25,10 +25,7 @@ namespace sondrel {
 
 class FfmpegEncoder : public Encoder {
  public:
-  FfmpegEncoder() = default;
   ~FfmpegEncoder() override;
-  FfmpegEncoder(const FfmpegEncoder&) = delete;
-  FfmpegEncoder& operator=(const FfmpegEncoder&) = delete;
 
   // Texts are in the locale's charset; they are stored as UTF-8. Empty texts
   // and a track below 1 are left out.

@@ -13,10 +13,7 @@ namespace sondrel {
 // Only SetChannels and SetOutputPath are used; the other setters do nothing.
 class RawPcmWriter : public Encoder {
  public:
-  RawPcmWriter() = default;
   ~RawPcmWriter() override;
-  RawPcmWriter(const RawPcmWriter&) = delete;
-  RawPcmWriter& operator=(const RawPcmWriter&) = delete;
 
   void SetOutputPath(const std::string& path) override { m_path = path; }
   void SetChannels(int count) override { m_channels = count; }

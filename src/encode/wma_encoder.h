@@ -23,8 +23,6 @@ class WmaEncoder : public Encoder {
  public:
   WmaEncoder();
   ~WmaEncoder() override;
-  WmaEncoder(const WmaEncoder&) = delete;
-  WmaEncoder& operator=(const WmaEncoder&) = delete;
 
   void SetTags(const std::string& title, const std::string& artist, const std::string& album,
                const std::string& genre, const std::string& year, const std::string& comment,

@@ -4,7 +4,6 @@
 
 #include <string_view>
 
-#include "engine/frontend.h"
 #include "platform/paths.h"
 #include "platform/settings_store.h"
 #include "platform/text.h"
@@ -243,10 +242,6 @@ bool CheckFirstRun(SettingsStore& store, const std::function<void()>& openHelp) 
   if (firstRun == 0) return false;
   if (openHelp) openHelp();
   return true;
-}
-
-bool CheckFirstRun(SettingsStore& store, Frontend& frontend) {
-  return CheckFirstRun(store, [&] { frontend.OpenDocument(FindDataFile(kHelpBookName)); });
 }
 
 }  // namespace sondrel

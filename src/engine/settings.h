@@ -20,7 +20,6 @@
 
 namespace sondrel {
 
-class Frontend;
 class SettingsStore;
 
 // Store groups.
@@ -192,8 +191,6 @@ void ParseFilterExtensions(ConvertSettings& settings);
 // Reads and clears FirstRun. On the first start (or when the store cannot be
 // written) calls `openHelp`. Returns true when it did.
 bool CheckFirstRun(SettingsStore& store, const std::function<void()>& openHelp);
-// The same, opening the help book through the frontend's OpenDocument.
-bool CheckFirstRun(SettingsStore& store, Frontend& frontend);
 
 // File name of the help book (found with FindDataFile).
 inline constexpr const char* kHelpBookName = "sondrel.htb";

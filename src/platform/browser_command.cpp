@@ -6,14 +6,11 @@
 #include <cstdlib>
 #include <memory>
 
+#include "platform/c_handle.h"
 #include "platform/file_manager.h"
 
 namespace sondrel {
 namespace {
-
-struct GObjectDeleter {
-  void operator()(void* p) const { g_object_unref(p); }
-};
 
 bool IsTargetCode(char c) {
   return c == '1' || c == 'u' || c == 'U' || c == 'f' || c == 'F' || c == 's';
@@ -46,7 +43,7 @@ std::string DefaultBrowserCommandLine() {
     const std::string list(browser);
     return list.substr(0, list.find(':'));
   }
-  std::unique_ptr<GAppInfo, GObjectDeleter> app(g_app_info_get_default_for_uri_scheme("http"));
+  CHandle<GAppInfo, g_object_unref> app(g_app_info_get_default_for_uri_scheme("http"));
   if (!app) return std::string();
   const char* line = g_app_info_get_commandline(app.get());
   return line ? std::string(line) : std::string();

@@ -6,20 +6,13 @@
 #include <memory>
 #include <system_error>
 
+#include "platform/c_handle.h"
+
 namespace sondrel {
 namespace fs = std::filesystem;
 namespace {
 
-struct GFreeDeleter {
-  void operator()(void* p) const { g_free(p); }
-};
-struct GObjectDeleter {
-  void operator()(void* p) const { g_object_unref(p); }
-};
-struct GVariantDeleter {
-  void operator()(GVariant* v) const { g_variant_unref(v); }
-};
-using GText = std::unique_ptr<gchar, GFreeDeleter>;
+using GText = CHandle<gchar, g_free>;
 
 fs::path Absolute(const std::string& path) {
   std::error_code error;
@@ -45,7 +38,7 @@ bool ShowItemsOnSessionBus(const std::string& path, int timeoutMs) {
   // was current when it was first made.
   GText address(g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, nullptr));
   if (!address) return false;
-  std::unique_ptr<GDBusConnection, GObjectDeleter> bus(g_dbus_connection_new_for_address_sync(
+  CHandle<GDBusConnection, g_object_unref> bus(g_dbus_connection_new_for_address_sync(
       address.get(),
       static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
                                         G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
@@ -53,7 +46,7 @@ bool ShowItemsOnSessionBus(const std::string& path, int timeoutMs) {
   if (!bus) return false;
   const gchar* uris[] = {uri.c_str(), nullptr};
   // The second argument is the startup notification id; none here.
-  std::unique_ptr<GVariant, GVariantDeleter> reply(
+  CHandle<GVariant, g_variant_unref> reply(
       g_dbus_connection_call_sync(bus.get(), kFileManagerName, kFileManagerPath, kFileManagerName,
                                   "ShowItems", g_variant_new("(^ass)", uris, ""), nullptr,
                                   G_DBUS_CALL_FLAGS_NONE, timeoutMs, nullptr, nullptr));

@@ -127,6 +127,32 @@ bool IsSameFile(const std::string& a, const std::string& b) {
   return fs::equivalent(a, b, ec) && !ec;
 }
 
+std::string AbsolutePath(const std::string& path) {
+  if (path.empty()) return path;
+  std::string whole = path;
+  if (path[0] != '/') {
+    std::error_code ec;
+    const fs::path cwd = fs::current_path(ec);
+    if (ec) return path;
+    whole = cwd.string() + "/" + path;
+  }
+  std::string result;
+  size_t start = 0;
+  while (start <= whole.size()) {
+    size_t end = whole.find('/', start);
+    if (end == std::string::npos) end = whole.size();
+    const std::string_view part(whole.data() + start, end - start);
+    if (!part.empty() && part != ".") {
+      result += '/';
+      result += part;
+    }
+    start = end + 1;
+  }
+  // A trailing separator says "a folder"; keep it.
+  if (result.empty() || whole.back() == '/') result += '/';
+  return result;
+}
+
 std::string FileNameOf(std::string_view path) {
   const size_t slash = path.find_last_of('/');
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));

@@ -37,6 +37,12 @@ bool FileExists(const std::string& path);
 // reached through different names (links, "..", doubled separators).
 bool IsSameFile(const std::string& a, const std::string& b);
 
+// `path` made absolute against the working folder, as the kernel would read
+// it: "." parts and doubled separators go, ".." stays, since "link/.." is the
+// folder above the link's target, not the folder holding the link. A path
+// that is already absolute keeps its ".." as well; empty stays empty.
+std::string AbsolutePath(const std::string& path);
+
 // The file-name part of a path: the text after the last separator.
 std::string FileNameOf(std::string_view path);
 

@@ -1,17 +1,16 @@
 // Sondrel: the desktop program.
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <wx/app.h>
-#include <wx/frame.h>
-#include <wx/panel.h>
-#include <wx/sizer.h>
-#include <wx/stattext.h>
 
 #include "decode/audio_engine.h"
-#include "platform/product.h"
 #include "programs/program_info.h"
-#include "ui/app_icon.h"
+#include "ui/help.h"
+#include "ui/main_window.h"
+#include "ui/wx_config_store.h"
 #include "ui/wx_frontend.h"
 
 namespace sondrel {
@@ -21,20 +20,28 @@ namespace sondrel {
 class SondrelApp : public wxApp {
  public:
   bool OnInit() override {
-    if (!wxApp::OnInit()) return false;
+    // wxApp::OnInit is left out: its command-line parser would refuse the
+    // files named on the command line. They are kept for the list.
+    for (int i = 1; i < argc; ++i) {
+      const std::string arg = argv[i].utf8_string();
+      if (!arg.empty()) m_commandLineFiles.push_back(arg);
+    }
     SetAppName("Sondrel 3");
     // The audio engine starts before the main window; a failure has been
     // shown to the user and ends the program.
-    m_frontend = std::make_unique<WxFrontend>();
-    if (!StartAudioEngine(*m_frontend)) return false;
+    WxFrontend startup;
+    if (!StartAudioEngine(startup)) return false;
     m_engineStarted = true;
-    auto* frame = new wxFrame(nullptr, wxID_ANY, kProductName, wxDefaultPosition, wxSize(640, 400));
-    frame->SetIcons(ProgramIcons());
-    auto* panel = new wxPanel(frame);
-    auto* sizer = new wxBoxSizer(wxVERTICAL);
-    sizer->Add(new wxStaticText(panel, wxID_ANY, "Sondrel audio converter"), 0, wxALL, 12);
-    panel->SetSizer(sizer);
-    frame->Show();
+    m_store = std::make_unique<WxConfigStore>();
+    MainWindowSetup setup;
+    setup.openHelpOnFirstRun = [] { ShowHelp(true); };
+    setup.loadDefaultSoundfont = [] {
+      int soundFont = 0;
+      LoadDefaultSoundfont(soundFont);
+      return soundFont;
+    };
+    auto* window = new MainWindow(*m_store, std::move(setup));
+    window->Show();
     return true;
   }
 
@@ -44,7 +51,10 @@ class SondrelApp : public wxApp {
   }
 
  private:
-  std::unique_ptr<WxFrontend> m_frontend;
+  // Outlives the main window, which saves to it when it is destroyed.
+  std::unique_ptr<WxConfigStore> m_store;
+  // The files named on the command line, for the adding commands.
+  std::vector<std::string> m_commandLineFiles;
   bool m_engineStarted = false;
 };
 

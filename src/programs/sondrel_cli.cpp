@@ -23,8 +23,10 @@
 #include "engine/file_list.h"
 #include "engine/list_columns.h"
 #include "engine/settings.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "programs/override_store.h"
+#include "programs/result_lines.h"
 #include "programs/terminal_frontend.h"
 #include "ui/wx_config_store.h"
 
@@ -62,14 +64,26 @@ Options:
   --probe            print for each FILE: path, source type, duration,
                      bit rate, sample rate, channels (tab-separated, as the
                      file list shows them); converts nothing.
+  --json             print each result as one JSON object per line instead
+                     of a tab-separated line (see Output).
   -h, --help         show this text.
+      --version      show the version.
   --                 the arguments that follow are files.
 
 Output:
   While converting, a progress line on stderr when stderr is a terminal.
   At the end one line per file on stdout: source path, the Output column
   text (the output's name or the reason of a failure), the Volume column
-  text, tab-separated. Files that cannot be read are listed on stderr.
+  text, tab-separated. In these fields and in --probe's, a backslash, tab,
+  newline or carriage return of a name is written \\, \t, \n, \r.
+  With --json, one object per file instead:
+    {"source": ..., "target": ..., "status": ..., "volume": ...,
+     "converted": true|false}
+  where target is the output's path ("" when none) and status and volume
+  are the Output and Volume texts; with --probe: source, type, duration,
+  bitrate, samplerate, channels. Bytes of a name that are not UTF-8 are
+  written \udcXX (Python's os.fsencode() turns them back into the bytes).
+  Files that cannot be read are listed on stderr.
   Questions (MIDI soundfont, Windows Media runtime) are answered No and
   printed on stderr, like every message.
   Each output is written under a hidden name beside it, ".NAME.sondrel-XXXXXX",
@@ -95,6 +109,8 @@ struct Options {
   bool listFormats = false;
   bool probe = false;
   bool help = false;
+  bool version = false;
+  bool json = false;
   std::vector<std::string> files;
 };
 
@@ -151,6 +167,10 @@ int ParseArguments(int argc, char** argv, Options& o) {
       o.sets.push_back(assignment);
     } else if (name == "--save" && !hasInline) {
       o.save = true;
+    } else if (name == "--version" && !hasInline) {
+      o.version = true;
+    } else if (name == "--json" && !hasInline) {
+      o.json = true;
     } else if (name == "--list-formats" && !hasInline) {
       o.listFormats = true;
     } else if (name == "--probe" && !hasInline) {
@@ -174,6 +194,11 @@ const FormatRow* FindFormat(const std::vector<FormatRow>& rows, const std::strin
   return nullptr;
 }
 
+void PrintLine(const std::string& line) {
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fputc('\n', stdout);
+}
+
 void ListFormats(const std::vector<FormatRow>& rows) {
   for (const FormatRow& row : rows) {
     std::string codecs;
@@ -184,13 +209,6 @@ void ListFormats(const std::vector<FormatRow>& rows) {
     std::printf("%d\t%s\t%s\t%s\t%s\n", row.id, row.extension.c_str(), FormatLabel(row).c_str(),
                 HasFormatSettings(row) ? SettingsPrefix(row).c_str() : "", codecs.c_str());
   }
-}
-
-// A path made absolute and normalised; as given when that fails.
-std::string AbsolutePath(const std::string& path) {
-  std::error_code ec;
-  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-  return ec ? path : absolute.lexically_normal().string();
 }
 
 std::vector<std::string> AbsolutePaths(const std::vector<std::string>& paths) {
@@ -227,6 +245,10 @@ int Run(int argc, char** argv) {
   if (const int status = ParseArguments(argc, argv, o); status >= 0) return status;
   if (o.help) {
     std::fputs(kHelp, stdout);
+    return kExitConverted;
+  }
+  if (o.version) {
+    std::fputs("sondrel-cli " SONDREL_VERSION "\n", stdout);
     return kExitConverted;
   }
 
@@ -274,7 +296,8 @@ int Run(int argc, char** argv) {
   };
 
   // The list, filled like Add Files; the arguments are the batch, made
-  // absolute so that one file named two ways is listed once.
+  // absolute so that one file named two ways is listed once. ".." is kept:
+  // through a link it names another folder than the text suggests.
   FileList list;
   DuplicateIndex listed;
   AddTarget target{listed, [&list](FileItem item) { return list.Add(std::move(item)); }};
@@ -284,9 +307,18 @@ int Run(int argc, char** argv) {
   if (o.probe) {
     for (int row = 0; row < list.RowCount(); ++row) {
       const FileItem& item = *list.ItemAt(row);
-      std::printf("%s\t%d\t%s\t%s\t%s\t%s\n", item.sourcePath.c_str(), item.sourceType,
-                  DurationText(item.duration).c_str(), BitRateText(item.bitRate).c_str(),
-                  SampleRateText(item.sampleRate).c_str(), ChannelsText(item.channels).c_str());
+      if (o.json) {
+        PrintLine(JsonLine({{"source", item.sourcePath},
+                            {"type", std::to_string(item.sourceType), true},
+                            {"duration", DurationText(item.duration)},
+                            {"bitrate", BitRateText(item.bitRate)},
+                            {"samplerate", SampleRateText(item.sampleRate)},
+                            {"channels", ChannelsText(item.channels)}}));
+      } else {
+        PrintLine(EscapeField(item.sourcePath) + "\t" + std::to_string(item.sourceType) + "\t" +
+                  DurationText(item.duration) + "\t" + BitRateText(item.bitRate) + "\t" +
+                  SampleRateText(item.sampleRate) + "\t" + ChannelsText(item.channels));
+      }
     }
     return allAdded ? kExitConverted : kExitFailed;
   }
@@ -300,10 +332,20 @@ int Run(int argc, char** argv) {
   bool allConverted = allAdded && !TerminalFrontend::Interrupted();
   for (int row = 0; row < list.RowCount(); ++row) {
     const FileItem& item = *list.ItemAt(row);
-    if (item.targetPath.empty()) allConverted = false;
-    std::printf("%s\t%s\t%s\n", item.sourcePath.c_str(),
-                frontend.RowText(row, ListColumn::Output).c_str(),
-                frontend.RowText(row, ListColumn::Volume).c_str());
+    const bool converted = !item.targetPath.empty();
+    if (!converted) allConverted = false;
+    const std::string output = frontend.RowText(row, ListColumn::Output);
+    const std::string volume = frontend.RowText(row, ListColumn::Volume);
+    if (o.json) {
+      PrintLine(JsonLine({{"source", item.sourcePath},
+                          {"target", item.targetPath},
+                          {"status", output},
+                          {"volume", volume},
+                          {"converted", converted ? "true" : "false", true}}));
+    } else {
+      PrintLine(EscapeField(item.sourcePath) + "\t" + EscapeField(output) + "\t" +
+                EscapeField(volume));
+    }
   }
   std::fflush(stdout);
   return allConverted ? kExitConverted : kExitFailed;

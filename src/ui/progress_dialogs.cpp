@@ -44,7 +44,7 @@ ProgressDialogBase::ProgressDialogBase(wxWindow* owner, int cancelY, wxSize size
   SetEscapeId(wxID_NONE);
   SetAffirmativeId(wxID_NONE);
   const wxRect r = FromDlu(180, cancelY, 58, 16);
-  auto* cancel = new wxButton(this, 1033, "Cancel", r.GetPosition(), r.GetSize());
+  auto* cancel = new wxButton(this, kIdCancel, "Cancel", r.GetPosition(), r.GetSize());
   cancel->Bind(wxEVT_BUTTON, &ProgressDialogBase::OnCancel, this);
   Bind(wxEVT_CHAR_HOOK, &ProgressDialogBase::OnCharHook, this);
   Bind(wxEVT_CLOSE_WINDOW, &ProgressDialogBase::OnClose, this);
@@ -101,11 +101,7 @@ ConvertProgressDialog::ConvertProgressDialog(wxWindow* owner)
 }
 
 ConvertProgressDialog* ConvertProgressDialog::Create(wxWindow* owner) {
-  auto* dialog = new ConvertProgressDialog(owner);
-  dialog->cancelRequested = 0;
-  dialog->CentreOnParent();
-  dialog->Show();
-  return dialog;
+  return ShowNew(new ConvertProgressDialog(owner));
 }
 
 void ConvertProgressDialog::BindDrag(wxWindow* window) {
@@ -142,11 +138,7 @@ AddProgressDialog::AddProgressDialog(wxWindow* owner)
 }
 
 AddProgressDialog* AddProgressDialog::Create(wxWindow* owner) {
-  auto* dialog = new AddProgressDialog(owner);
-  dialog->cancelRequested = 0;
-  dialog->CentreOnParent();
-  dialog->Show();
-  return dialog;
+  return ShowNew(new AddProgressDialog(owner));
 }
 
 }  // namespace sondrel

@@ -19,10 +19,22 @@ void PumpMessages();
 
 class ProgressDialogBase : public wxDialog {
  public:
+  // The Cancel button of either window.
+  static constexpr int kIdCancel = 1033;
+
   int cancelRequested = 0;
 
  protected:
   ProgressDialogBase(wxWindow* owner, int cancelY, wxSize sizeDlu);
+  // Shows a new window centred on its owner with the flag down; the Create
+  // of each window.
+  template <typename Dialog>
+  static Dialog* ShowNew(Dialog* dialog) {
+    dialog->cancelRequested = 0;
+    dialog->CentreOnParent();
+    dialog->Show();
+    return dialog;
+  }
   wxStaticText* AddText(int id, int y);
   wxGauge* AddBar(int id, int y);
   // Dialog units of this dialog's font, like a dialog template.
@@ -42,7 +54,6 @@ class ConvertProgressDialog : public ProgressDialogBase {
     kIdUpperBar = 1013,
     kIdLowerText = 1035,
     kIdLowerBar = 1038,
-    kIdCancel = 1033,
   };
 
   // Creates and shows the window; it deletes itself after it is closed.
@@ -72,7 +83,6 @@ class AddProgressDialog : public ProgressDialogBase {
   enum Id {
     kIdText = 1068,
     kIdBar = 1010,
-    kIdCancel = 1033,
   };
 
   static AddProgressDialog* Create(wxWindow* owner = nullptr);

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
@@ -96,6 +97,17 @@ TEST(Paths, FileQueries) {
   }
   EXPECT_FALSE(FileExists(""));
   EXPECT_TRUE(IsSameFile("/no/such", "/no/such")) << "equal texts";
+
+  const std::string cwd = fs::current_path().string();
+  const std::pair<std::string, std::string> absolute[] = {
+      {"x.wav", cwd + "/x.wav"},
+      {"./a//b/./x.wav", cwd + "/a/b/x.wav"},
+      {"link/../x.wav", cwd + "/link/../x.wav"},
+      {"/a/../b/", "/a/../b/"},
+      {"//", "/"},
+      {"", ""},
+  };
+  for (const auto& [given, expected] : absolute) EXPECT_EQ(AbsolutePath(given), expected) << given;
 
   EXPECT_EQ(FileNameOf("/home/u/Music/song.flac"), "song.flac");
   EXPECT_EQ(FileNameOf("/a/b/"), "");

@@ -100,11 +100,14 @@ TEST_F(Cli, UsageErrorsAndHelp) {
   EXPECT_EQ(Run({"--set", "VolumeType=loud", wav}).status, 2);
   const Result help = Run({"--help"});
   EXPECT_EQ(help.status, 0);
-  for (const char* option :
-       {"--format", "--merge", "--set", "--save", "--list-formats", "--probe", "Exit status"}) {
+  for (const char* option : {"--format", "--merge", "--set", "--save", "--list-formats", "--probe",
+                             "--json", "--version", "Exit status"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   }
   EXPECT_FALSE(fs::exists(dir.Path() / "config" / "sondrel")) << "nothing stored";
+  const Result version = Run({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "sondrel-cli 3.0\n");
 }
 
 TEST_F(Cli, ListFormatsAndProbe) {
@@ -155,6 +158,50 @@ TEST_F(Cli, ConvertsWithStoredAndOverriddenOptions) {
     EXPECT_EQ(skipped.status, 1);
     EXPECT_EQ(skipped.out, a + "\tTarget exists and skipped\t\n");
   }
+}
+
+// Names holding the result line's separators, and a link followed by "..".
+TEST_F(Cli, ResultLinesKeepEveryName) {
+  struct Case {
+    const char* name;
+    const char* field;  // the name as the tab-separated line shows it
+    const char* json;   // and as a JSON string
+  };
+  const Case cases[] = {
+      {"tab\there.wav", "tab\\there.wav", "\"tab\\there.wav\""},
+      {"new\nline.wav", "new\\nline.wav", "\"new\\nline.wav\""},
+      {"back\\slash \"q\".wav", "back\\\\slash \"q\".wav", "\"back\\\\slash \\\"q\\\".wav\""},
+      {"caf\xc3\xa9.wav", "caf\xc3\xa9.wav", "\"caf\xc3\xa9.wav\""},
+  };
+  const std::string folder = dir.Path().string() + "/";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field);
+    Wav(c.name, 8000, 1, 0.2);
+    std::vector<std::string> args = OutputOptions();
+    args.insert(args.end(), {"--format", "wav", c.name});
+    const Result line = Run(args);
+    EXPECT_EQ(line.status, 0) << line.err;
+    EXPECT_EQ(line.out, folder + c.field + "\t" + c.field + "\t100.00%\n");
+    args.insert(args.end() - 1, {"--json", "--set", "TargetExistsOpt=22"});
+    const Result json = Run(args);
+    EXPECT_EQ(json.status, 0) << json.err;
+    const std::string quoted = std::string(c.json);
+    EXPECT_EQ(json.out, "{\"source\": \"" + folder + quoted.substr(1) + ", \"target\": \"" +
+                            dir.Path().string() + "/out/" + quoted.substr(1) + ", \"status\": " +
+                            quoted + ", \"volume\": \"100.00%\", \"converted\": true}\n");
+  }
+
+  // link -> real/deep: "link/../x.wav" is real/x.wav (mono), not ./x.wav (stereo).
+  fs::create_directories(dir.Path() / "real" / "deep");
+  fs::create_symlink(dir.Path() / "real" / "deep", dir.Path() / "link");
+  Wav("real/x.wav", 8000, 1, 1.0);
+  Wav("x.wav", 8000, 2, 1.0);
+  const Result probe = Run({"--probe", "--json", "link/../x.wav"});
+  EXPECT_EQ(probe.status, 0) << probe.err;
+  EXPECT_EQ(probe.out, "{\"source\": \"" + folder +
+                           "link/../x.wav\", \"type\": 2000, \"duration\": \"00:01\", "
+                           "\"bitrate\": \"128 kbps\", \"samplerate\": \"8000 Hz\", "
+                           "\"channels\": \"Mono\"}\n");
 }
 
 TEST_F(Cli, MergeIntoOneFile) {

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "engine/settings.h"
-#include "support/memory_frontend.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
@@ -177,9 +176,9 @@ TEST_F(WxConfigStoreTest, MissingAndUnwritableStores) {
     std::vector<FormatRow> rows = Catalogue();
     LoadSettings(store, s, rows);
     EXPECT_FALSE(fs::exists(store.FilePath()));
-    test::MemoryFrontend frontend;
-    EXPECT_TRUE(CheckFirstRun(store, frontend));
-    EXPECT_EQ(frontend.opened.size(), 1u);
+    int opened = 0;
+    EXPECT_TRUE(CheckFirstRun(store, [&] { ++opened; }));
+    EXPECT_EQ(opened, 1);
     EXPECT_NE(ReadFileBytes(store.FilePath()).find("FirstRun=0"), std::string::npos);
   }
   {

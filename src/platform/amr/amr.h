@@ -25,6 +25,7 @@
 #include <string>
 
 #include "platform/amr/amr_storage.h"
+#include "platform/c_handle.h"
 
 namespace sondrel {
 
@@ -53,17 +54,9 @@ bool AmrEncodeFinish(AmrEncodeHandle* handle);
 AmrDecodeHandle* AmrDecodeOpenSource(std::unique_ptr<ByteSource> source, AmrBand band);
 
 // Owners that end a handle on every path, with the quit call of its band.
-template <void (*Quit)(AmrDecodeHandle*)>
-struct AmrDecodeQuit {
-  void operator()(AmrDecodeHandle* handle) const { Quit(handle); }
-};
-template <void (*Quit)(AmrEncodeHandle*)>
-struct AmrEncodeQuit {
-  void operator()(AmrEncodeHandle* handle) const { Quit(handle); }
-};
-using AmrNbDecodePtr = std::unique_ptr<AmrDecodeHandle, AmrDecodeQuit<amrnbdec_quit>>;
-using AmrWbDecodePtr = std::unique_ptr<AmrDecodeHandle, AmrDecodeQuit<amrwbdec_quit>>;
-using AmrNbEncodePtr = std::unique_ptr<AmrEncodeHandle, AmrEncodeQuit<amrnbenc_quit>>;
-using AmrWbEncodePtr = std::unique_ptr<AmrEncodeHandle, AmrEncodeQuit<amrwbenc_quit>>;
+using AmrNbDecodePtr = CHandle<AmrDecodeHandle, amrnbdec_quit>;
+using AmrWbDecodePtr = CHandle<AmrDecodeHandle, amrwbdec_quit>;
+using AmrNbEncodePtr = CHandle<AmrEncodeHandle, amrnbenc_quit>;
+using AmrWbEncodePtr = CHandle<AmrEncodeHandle, amrwbenc_quit>;
 
 }  // namespace sondrel

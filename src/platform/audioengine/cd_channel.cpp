@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "platform/audioengine/bass.h"
+#include "platform/c_handle.h"
 #include "platform/file.h"
 
 namespace sondrel::audioengine {
@@ -19,19 +20,10 @@ namespace {
 constexpr size_t kCdaFileBytes = 44;
 constexpr uint32_t kFramesPerSector = 588;  // 2352 bytes of 16-bit stereo
 
-struct CdioDeleter {
-  void operator()(CdIo_t* p) const { cdio_destroy(p); }
-};
+using CdioPtr = CHandle<CdIo_t, cdio_destroy>;
 // The drive object borrows the CdIo_t, which its own owner destroys.
-struct DriveDeleter {
-  void operator()(cdrom_drive_t* d) const { cdio_cddap_close_no_free_cdio(d); }
-};
-struct ParanoiaDeleter {
-  void operator()(cdrom_paranoia_t* p) const { cdio_paranoia_free(p); }
-};
-struct CdioFree {
-  void operator()(char* p) const { cdio_free(p); }
-};
+using DrivePtr = CHandle<cdrom_drive_t, cdio_cddap_close_no_free_cdio>;
+using ParanoiaPtr = CHandle<cdrom_paranoia_t, cdio_paranoia_free>;
 
 void IgnoreLog(cdio_log_level_t, const char*) {}
 
@@ -39,7 +31,7 @@ void IgnoreLog(cdio_log_level_t, const char*) {}
 std::string CdDevice() {
   const char* named = std::getenv(kCdDeviceVariable);
   if (named && *named) return named;
-  std::unique_ptr<char, CdioFree> device(cdio_get_default_device(nullptr));
+  CHandle<char, cdio_free> device(cdio_get_default_device(nullptr));
   return device ? std::string(device.get()) : std::string();
 }
 
@@ -106,9 +98,9 @@ class CdChannel : public Channel {
 
  private:
   // Declared in the order they are made, so that they are released in reverse.
-  std::unique_ptr<CdIo_t, CdioDeleter> m_cdio;
-  std::unique_ptr<cdrom_drive_t, DriveDeleter> m_drive;
-  std::unique_ptr<cdrom_paranoia_t, ParanoiaDeleter> m_paranoia;
+  CdioPtr m_cdio;
+  DrivePtr m_drive;
+  ParanoiaPtr m_paranoia;
   uint32_t m_sectorsLeft = 0;
   int16_t m_sector[kFramesPerSector * 2] = {};
   uint32_t m_sectorPos = kFramesPerSector;

@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
+#include "platform/audioengine/bass.h"
 #include "platform/audioengine/tag_reader.h"
+#include "platform/file.h"
 
 namespace sondrel::audioengine {
 
@@ -29,6 +33,25 @@ void Channel::SetFormat(uint32_t rate, uint32_t channels, bool eightBit, uint32_
   m_eightBit = eightBit;
   m_ctype = ctype;
   m_originalBits = originalBits;
+}
+
+std::optional<std::vector<uint8_t>> ReadRenderSource(const std::string& path, uint32_t rate,
+                                                     uint32_t minRate, uint32_t maxRate,
+                                                     uint64_t maxBytes, int& error) {
+  if (rate < minRate || rate > maxRate) {
+    error = BASS_ERROR_FORMAT;
+    return std::nullopt;
+  }
+  std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, maxBytes);
+  if (!bytes) error = BASS_ERROR_FILEFORM;
+  return bytes;
+}
+
+void Channel::SetSourceFile(const std::string& path, TagSource tags) {
+  std::error_code ec;
+  const uint64_t size = std::filesystem::file_size(path, ec);
+  if (!ec) SetFileBytes(size);
+  SetSource(path, tags);
 }
 
 std::optional<uint32_t> Channel::GetData(void* buffer, uint32_t bytes) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace sondrel::audioengine {
 
@@ -39,6 +40,14 @@ inline constexpr double kMaxRenderSeconds = 6 * 3600.0;
 // A float sample (full scale +-1.0) as 16 bits: scaled by 32768, rounded and
 // clipped; NaN becomes 0.
 int16_t FloatToInt16(float x);
+
+// The whole file of a synthesised source (a MIDI file, a tracker module) to
+// be rendered at `rate`. Nullopt with `error` set when the rate is outside
+// [minRate, maxRate] (BASS_ERROR_FORMAT) or the file cannot be read whole
+// within `maxBytes` (BASS_ERROR_FILEFORM).
+std::optional<std::vector<uint8_t>> ReadRenderSource(const std::string& path, uint32_t rate,
+                                                     uint32_t minRate, uint32_t maxRate,
+                                                     uint64_t maxBytes, int& error);
 
 class Channel {
  public:
@@ -84,6 +93,9 @@ class Channel {
     m_path = std::move(path);
     m_tagSource = tags;
   }
+  // SetSource for a channel read from the file at `path`, with the file's
+  // size when it can be read.
+  void SetSourceFile(const std::string& path, TagSource tags);
 
  private:
   uint32_t m_rate = 0;

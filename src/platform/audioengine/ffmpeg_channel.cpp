@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <optional>
 #include <vector>
 
@@ -106,10 +105,7 @@ class FfmpegChannel : public Channel {
     SetFormat(static_cast<uint32_t>(rate), static_cast<uint32_t>(m_channels), false, ctype,
               static_cast<uint32_t>(m_decoder.Codec()->bits_per_raw_sample));
     SetLengthFrames(static_cast<uint64_t>(length));
-    std::error_code ec;
-    const uint64_t size = std::filesystem::file_size(path, ec);
-    if (!ec) SetFileBytes(size);
-    SetSource(path, tags);
+    SetSourceFile(path, tags);
     error = BASS_OK;
     return true;
   }

@@ -4,11 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <mutex>
 
 #include "platform/audioengine/bass.h"
 #include "platform/audioengine/midi_file.h"
+#include "platform/c_handle.h"
 #include "platform/file.h"
 
 namespace sondrel::audioengine {
@@ -20,14 +20,8 @@ constexpr size_t kRenderFrames = 4096;
 // Larger files are not MIDI files.
 constexpr uint64_t kMaxMidiBytes = 16ull << 20;
 
-struct SettingsDeleter {
-  void operator()(fluid_settings_t* s) const { delete_fluid_settings(s); }
-};
-struct SynthDeleter {
-  void operator()(fluid_synth_t* s) const { delete_fluid_synth(s); }
-};
-using SettingsPtr = std::unique_ptr<fluid_settings_t, SettingsDeleter>;
-using SynthPtr = std::unique_ptr<fluid_synth_t, SynthDeleter>;
+using SettingsPtr = CHandle<fluid_settings_t, delete_fluid_settings>;
+using SynthPtr = CHandle<fluid_synth_t, delete_fluid_synth>;
 
 // fluidsynth reports to the terminal unless told not to.
 void QuietSynthLog() {
@@ -60,10 +54,7 @@ class MidiChannel : public Channel {
     m_rate = rate;
     SetFormat(rate, 2, false, BASS_CTYPE_STREAM_MIDI, 0);
     SetLengthFrames(static_cast<uint64_t>(std::llround(m_song.length * rate / 1e6)));
-    std::error_code ec;
-    const uint64_t size = std::filesystem::file_size(path, ec);
-    if (!ec) SetFileBytes(size);
-    SetSource(path, TagSource::None);
+    SetSourceFile(path, TagSource::None);
     return true;
   }
 
@@ -163,15 +154,9 @@ class MidiChannel : public Channel {
 
 std::unique_ptr<Channel> OpenMidiChannel(const std::string& path, uint32_t rate,
                                          const std::vector<std::string>& fonts, int& error) {
-  if (rate < kMinMidiRate || rate > kMaxMidiRate) {
-    error = BASS_ERROR_FORMAT;
-    return nullptr;
-  }
-  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, kMaxMidiBytes);
-  if (!bytes) {
-    error = BASS_ERROR_FILEFORM;
-    return nullptr;
-  }
+  const std::optional<std::vector<uint8_t>> bytes =
+      ReadRenderSource(path, rate, kMinMidiRate, kMaxMidiRate, kMaxMidiBytes, error);
+  if (!bytes) return nullptr;
   std::optional<MidiSong> song = ParseMidiFile(bytes->data(), bytes->size(), kMaxRenderSeconds);
   if (!song) {
     error = BASS_ERROR_FILEFORM;

@@ -2,19 +2,16 @@
 
 #include <mpg123.h>
 
-#include <filesystem>
 #include <mutex>
 
 #include "platform/audioengine/bass.h"
+#include "platform/c_handle.h"
 
 namespace sondrel::audioengine {
 
 namespace {
 
-struct Mpg123Deleter {
-  void operator()(mpg123_handle* h) const { mpg123_delete(h); }
-};
-using Mpg123Ptr = std::unique_ptr<mpg123_handle, Mpg123Deleter>;
+using Mpg123Ptr = CHandle<mpg123_handle, mpg123_delete>;
 
 class Mpg123Channel : public Channel {
  public:
@@ -48,10 +45,7 @@ class Mpg123Channel : public Channel {
     }
     SetFormat(static_cast<uint32_t>(rate), static_cast<uint32_t>(channels), false, ctype, 0);
     SetLengthFrames(static_cast<uint64_t>(frames));
-    std::error_code ec;
-    const uint64_t size = std::filesystem::file_size(path, ec);
-    if (!ec) SetFileBytes(size);
-    SetSource(path, TagSource::Mpeg);
+    SetSourceFile(path, TagSource::Mpeg);
     return true;
   }
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/audioengine/bass.h"
-#include "platform/file.h"
+#include "platform/c_handle.h"
 
 namespace sondrel::audioengine {
 
@@ -18,10 +18,7 @@ constexpr uint32_t kMaxRate = 192000;
 // Larger files are not modules.
 constexpr uint64_t kMaxModuleBytes = 256ull << 20;
 
-struct ModuleDeleter {
-  void operator()(openmpt_module* m) const { openmpt_module_destroy(m); }
-};
-using ModulePtr = std::unique_ptr<openmpt_module, ModuleDeleter>;
+using ModulePtr = CHandle<openmpt_module, openmpt_module_destroy>;
 
 // A metadata text of the module ("" when absent).
 std::string Metadata(openmpt_module* module, const char* key) {
@@ -77,15 +74,9 @@ class ModuleChannel : public Channel {
 
 std::unique_ptr<Channel> OpenModuleChannel(const std::string& path, uint32_t rate, bool prescan,
                                            int& error) {
-  if (rate < kMinRate || rate > kMaxRate) {
-    error = BASS_ERROR_FORMAT;
-    return nullptr;
-  }
-  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, kMaxModuleBytes);
-  if (!bytes) {
-    error = BASS_ERROR_FILEFORM;
-    return nullptr;
-  }
+  const std::optional<std::vector<uint8_t>> bytes =
+      ReadRenderSource(path, rate, kMinRate, kMaxRate, kMaxModuleBytes, error);
+  if (!bytes) return nullptr;
   int openError = 0;
   ModulePtr module(openmpt_module_create_from_memory2(
       bytes->data(), bytes->size(), openmpt_log_func_silent, nullptr, openmpt_error_func_ignore,

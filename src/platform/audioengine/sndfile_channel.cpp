@@ -2,26 +2,23 @@
 
 #include <sndfile.h>
 
-#include <filesystem>
 #include <vector>
 
 #include "platform/audioengine/bass.h"
+#include "platform/c_handle.h"
 
 namespace sondrel::audioengine {
 
 namespace {
 
-struct SndfileCloser {
-  void operator()(SNDFILE* f) const { sf_close(f); }
-};
-using SndfilePtr = std::unique_ptr<SNDFILE, SndfileCloser>;
+using SndfilePtr = CHandle<SNDFILE, sf_close>;
 
 // Channels beyond this count are not a real file.
 constexpr int kMaxChannels = 64;
 
 class SndfileChannel : public Channel {
  public:
-  SndfileChannel(SndfilePtr file, const SF_INFO& info, std::string path, ContentKind kind)
+  SndfileChannel(SndfilePtr file, const SF_INFO& info, const std::string& path, ContentKind kind)
       : m_file(std::move(file)) {
     const int major = info.format & SF_FORMAT_TYPEMASK;
     const int sub = info.format & SF_FORMAT_SUBMASK;
@@ -51,10 +48,7 @@ class SndfileChannel : public Channel {
     SetFormat(static_cast<uint32_t>(info.samplerate), static_cast<uint32_t>(info.channels),
               eightBit, ctype, OriginalBits(sub));
     SetLengthFrames(static_cast<uint64_t>(info.frames));
-    std::error_code ec;
-    const uint64_t size = std::filesystem::file_size(path, ec);
-    if (!ec) SetFileBytes(size);
-    SetSource(std::move(path), tags);
+    SetSourceFile(path, tags);
   }
 
  protected:

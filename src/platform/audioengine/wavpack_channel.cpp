@@ -4,19 +4,16 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <vector>
 
 #include "platform/audioengine/bass.h"
+#include "platform/c_handle.h"
 
 namespace sondrel::audioengine {
 
 namespace {
 
-struct WavPackCloser {
-  void operator()(WavpackContext* c) const { WavpackCloseFile(c); }
-};
-using WavPackPtr = std::unique_ptr<WavpackContext, WavPackCloser>;
+using WavPackPtr = CHandle<WavpackContext, WavpackCloseFile>;
 
 constexpr int kOpenFlags = OPEN_WVC | OPEN_NORMALIZE | OPEN_DSD_AS_PCM;
 constexpr int kMaxChannels = 64;
@@ -43,10 +40,7 @@ class WavPackChannel : public Channel {
     SetFormat(WavpackGetSampleRate(c), static_cast<uint32_t>(WavpackGetNumChannels(c)), false,
               BASS_CTYPE_STREAM_WV, static_cast<uint32_t>(WavpackGetBitsPerSample(c)));
     SetLengthFrames(frames);
-    std::error_code ec;
-    const uint64_t size = std::filesystem::file_size(path, ec);
-    if (!ec) SetFileBytes(size);
-    SetSource(path, TagSource::WavPack);
+    SetSourceFile(path, TagSource::WavPack);
   }
 
  protected:
