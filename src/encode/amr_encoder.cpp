@@ -57,18 +57,21 @@ int AmrEncoder::Write(const int16_t* left, const int16_t* right, int frames) {
   return ok ? 1 : 0;
 }
 
-void AmrEncoder::Close() {
+int AmrEncoder::Close() {
+  bool ok = true;
   if (Handle() && m_held > 0) {
     std::fill(m_staging + m_held, m_staging + m_frameSize, int16_t{0});
-    EncodeFrame(m_staging);
+    ok = EncodeFrame(m_staging);
   }
-  m_nb.reset();  // finishes and closes the file
+  if (Handle()) ok = AmrEncodeFinish(Handle()) && ok;
+  m_nb.reset();
   m_wb.reset();
   m_path.clear();
   m_format = {};
   m_frameSize = 0;
   m_encode = nullptr;
   m_held = 0;
+  return ok ? 1 : 0;
 }
 
 }  // namespace sondrel

@@ -25,7 +25,7 @@ class AmrEncoder : public Encoder {
   int Open() override;
   // Nonzero unless a frame could not be encoded or written.
   int Write(const int16_t* left, const int16_t* right, int frames) override;
-  void Close() override;
+  int Close() override;
 
  private:
   using EncodeRoutine = int (*)(AmrEncodeHandle*, const int16_t*);

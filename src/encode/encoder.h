@@ -6,7 +6,8 @@
 // failure it releases everything, leaves the writer in its initial state and
 // returns 0, after which only Close or destruction follow. Close completes a
 // partial codec frame with zeros, drains, finishes the file and returns the
-// writer to its initial state; it is harmless on a writer never opened.
+// writer to its initial state; it is harmless on a writer never opened. A
+// file whose Close (or any Write) failed is damaged: the run discards it.
 #pragma once
 
 #include <cstdint>
@@ -48,9 +49,9 @@ class Encoder {
   // 2. Texts in this order (genre before year); empty = absent, track <= 0 =
   //    absent. Replaces any tags set before; written at Open.
   virtual void SetTags(const std::string& title, const std::string& artist,
-                       const std::string& album, const std::string& genre,
-                       const std::string& year, const std::string& comment,
-                       const std::string& composer, const std::string& copyright, int track) {
+                       const std::string& album, const std::string& genre, const std::string& year,
+                       const std::string& comment, const std::string& composer,
+                       const std::string& copyright, int track) {
     (void)title, (void)artist, (void)album, (void)genre, (void)year, (void)comment;
     (void)composer, (void)copyright, (void)track;
   }
@@ -68,8 +69,10 @@ class Encoder {
   //    be null for one channel; any frame count from 0 up. Nonzero unless the
   //    codec or the file write failed; the writer stays usable either way.
   virtual int Write(const int16_t* left, const int16_t* right, int frames) = 0;
-  // 10. See the header comment.
-  virtual void Close() = 0;
+  // 10. See the header comment. Nonzero when every encode, write, flush,
+  //     trailer and the close of the file succeeded (also on a writer never
+  //     opened); 0 when the file may be cut short.
+  virtual int Close() = 0;
 };
 
 }  // namespace sondrel

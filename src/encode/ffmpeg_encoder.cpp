@@ -289,23 +289,32 @@ int FfmpegEncoder::WriteDirect(const int16_t* left, const int16_t* right, int fr
   return 1;
 }
 
-void FfmpegEncoder::Close() {
+int FfmpegEncoder::Close() {
+  bool ok = true;
   if (m_open) {
-    bool flushed = true;
     if (m_frameCodec) {
       if (m_held > 0) {
         const int frames = m_held / m_channels;
         if (m_observer) m_observer(frames);
-        flushed = m_frameCodec->Encode(m_staging.data(), frames, m_sink) >= 0;
+        ok = m_frameCodec->Encode(m_staging.data(), frames, m_sink) >= 0;
         m_held = 0;
       }
-      if (flushed) m_frameCodec->Drain(m_sink);
+      if (ok) ok = m_frameCodec->Drain(m_sink) >= 0;
     } else if (m_directCodec) {
-      m_directCodec->Drain(m_sink);
+      ok = m_directCodec->Drain(m_sink) >= 0;
     }
-    av_write_trailer(m_output.get());
+    // The trailer also releases the muxer's state, so it is written in any case.
+    ok = av_write_trailer(m_output.get()) >= 0 && ok;
+    AVFormatContext* output = m_output.get();
+    if (output->pb && !(output->oformat->flags & AVFMT_NOFILE)) {
+      // A full disk may only show when the last buffer goes out.
+      avio_flush(output->pb);
+      if (output->pb->error < 0) ok = false;
+      if (avio_closep(&output->pb) < 0) ok = false;
+    }
   }
   Reset(false);
+  return ok ? 1 : 0;
 }
 
 }  // namespace sondrel

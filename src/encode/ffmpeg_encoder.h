@@ -45,7 +45,7 @@ class FfmpegEncoder : public Encoder {
   // codec or the muxer refuses, or a file that cannot be created.
   int Open() override;
   int Write(const int16_t* left, const int16_t* right, int frames) override;
-  void Close() override;
+  int Close() override;
 
   // Frames staged for the next codec frame (framed path).
   int StagedFrames() const { return m_channels > 0 ? m_held / m_channels : 0; }

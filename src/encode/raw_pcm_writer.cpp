@@ -38,10 +38,11 @@ int RawPcmWriter::Write(const int16_t* left, const int16_t* right, int frames) {
   return ok;
 }
 
-void RawPcmWriter::Close() {
-  m_file.Close();
+int RawPcmWriter::Close() {
+  const bool ok = !m_file.IsOpen() || m_file.Close();
   m_path.clear();
   m_channels = 1;
+  return ok ? 1 : 0;
 }
 
 }  // namespace sondrel

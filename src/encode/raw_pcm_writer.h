@@ -19,7 +19,7 @@ class RawPcmWriter : public Encoder {
   void SetChannels(int count) override { m_channels = count; }
   int Open() override;
   int Write(const int16_t* left, const int16_t* right, int frames) override;
-  void Close() override;
+  int Close() override;
 
  private:
   std::string m_path;

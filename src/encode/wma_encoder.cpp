@@ -182,9 +182,10 @@ int WmaEncoder::Write(const int16_t* left, const int16_t* right, int frames) {
   return status == WmStatus::kOk ? 1 : 0;
 }
 
-void WmaEncoder::Close() {
-  if (m_writer) m_writer->EndWriting();
+int WmaEncoder::Close() {
+  const bool ok = !m_writer || m_writer->EndWriting() == WmStatus::kOk;
   Reset();
+  return ok ? 1 : 0;
 }
 
 }  // namespace sondrel

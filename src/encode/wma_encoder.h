@@ -34,7 +34,7 @@ class WmaEncoder : public Encoder {
   void SetFormat(const FormatParams& params) override;
   int Open() override;
   int Write(const int16_t* left, const int16_t* right, int frames) override;
-  void Close() override;
+  int Close() override;
 
   // Time of the next sample in 100-ns units.
   int64_t SampleTime() const { return m_sampleTime; }

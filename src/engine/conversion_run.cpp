@@ -1,6 +1,7 @@
 #include "engine/conversion_run.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <memory>
 
@@ -61,10 +62,12 @@ void ConvertEach(EngineState& state, const ConvertSettings& settings, const Form
     const RunContext run = MakeRunContext(state, settings, *format);
     std::unique_ptr<ProgressWindow> progress =
         OpenRunProgress(state.frontend, static_cast<int>(items.size()));
+    RunTargets targets(items);
     ItemHandler handler;
     handler.lowerName = FormatName(*format);
-    handler.prepare = [&](FileItem& item, std::string& status) {
-      return PrepareTarget(state, item, *format, settings, status);
+    handler.prepare = [&](FileItem& item, std::unique_ptr<ReservedTarget>& target,
+                          std::string& status) {
+      return PrepareTarget(state, item, *format, settings, targets, target, status);
     };
     handler.convert = [&](const ItemJob& job, ProgressWindow& window, int& hasAudio) {
       return ConvertFile(run, job, window, hasAudio);
@@ -121,48 +124,50 @@ void SetFileTags(const RunContext& run, const ItemJob& job, Decoder& decoder, En
 
 bool ConvertFile(const RunContext& run, const ItemJob& job, ProgressWindow& progress,
                  int& hasAudio) {
+  ReservedTarget* target = job.target;
+  if (!target) return false;
   std::unique_ptr<Decoder> decoder = OpenForPass(run, job, hasAudio);
   if (!decoder) return false;
   const int srcRate = decoder->GetSampleRate();
   const int srcChannels = PassChannels(*decoder);
 
-  // Never delete the item's own source, nor the preprocessed copy it reads.
-  const std::vector<std::string> sources = {job.source->sourcePath, job.item.sourcePath};
-  const std::string target = job.source->targetPath;
-
   EncoderChoice choice = ChooseEncoder(run, srcRate, srcChannels);
   const StreamPlan plan = FeedPlan(run, choice, srcRate, srcChannels);
   std::unique_ptr<Encoder>& encoder = choice.encoder;
-  if (!encoder) {
+  // The writer fills the hidden temporary; the target keeps what it has
+  // until the file is complete.
+  if (!encoder || !target->Restart()) {
     decoder->Close();
-    RemoveOutput(target, sources);
     job.opener.SetFfmpegRetry(0);
     return false;
   }
   SetFileTags(run, job, *decoder, *encoder);
-  encoder->SetOutputPath(target);
+  encoder->SetOutputPath(target->TempPath());
   if (!encoder->Open()) {
     decoder->Close();
-    encoder.reset();
-    RemoveOutput(target, sources);
     job.opener.SetFfmpegRetry(0);
     return false;
   }
 
-  const PassEnd end = MoveBlocks(run, job, *decoder, *encoder, plan, progress);
+  PassEnd end = MoveBlocks(run, job, *decoder, *encoder, plan, progress);
   decoder->Close();
-  encoder->Close();
+  const bool closed = encoder->Close() != 0;
   encoder.reset();
-
-  bool result = end == PassEnd::Done;
+  if (end == PassEnd::Done && !closed) {
+    job.opener.SetNote(kWriteFailedNote);
+    end = PassEnd::WriteFailed;
+  }
   // A write failure is the target's fault, not the reader's: no retry.
   if (end == PassEnd::WriteFailed) job.opener.SetFfmpegRetry(0);
-  if (result) {
-    uint64_t size = 0;
-    if (!GetFileSizeOf(target, size) || size == 0) result = false;
+  if (end != PassEnd::Done) return false;
+  uint64_t size = 0;
+  if (!GetFileSizeOf(target->TempPath(), size) || size == 0) return false;
+  if (!target->Commit()) {
+    job.opener.SetFfmpegRetry(0);
+    job.opener.SetNote(errno == EEXIST ? kTargetAppearedNote : kWriteFailedNote);
+    return false;
   }
-  if (!result) RemoveOutput(target, sources);
-  return result;
+  return true;
 }
 
 }  // namespace sondrel

@@ -8,6 +8,8 @@
 #include "engine/messages.h"
 #include "engine/run_items.h"
 #include "engine/start_checks.h"
+#include "engine/target_reservation.h"
+#include "platform/atomic_output.h"
 #include "platform/paths.h"
 
 namespace sondrel {
@@ -38,14 +40,26 @@ std::string AskOutput(Frontend& frontend, const FormatRow& format,
                       const std::vector<FileItem*>& items) {
   const std::string path = frontend.AskSaveFile(format.extension);
   if (path.empty()) return path;
-  // Writing into one of the files being read would destroy a source.
-  for (const FileItem* item : items) {
-    if (IsSameFile(path, item->sourcePath)) {
-      frontend.ShowMessage(CreateFailedMessage(path, true), MessageIcon::Exclamation);
-      return std::string();
-    }
+  // Never any path named as a source, whether it could be read or not, nor
+  // one of those files under another name.
+  if (RunTargets(items).IsSource(path)) {
+    frontend.ShowMessage(CreateFailedMessage(path, true), MessageIcon::Exclamation);
+    return std::string();
   }
   return path;
+}
+
+// The items that went into an output that is then lost: failed after all.
+void ShowOutputLost(Frontend& frontend, const std::vector<FileItem*>& items,
+                    const std::vector<int>& rows, int reached, const std::string& note) {
+  for (int i = 0; i < reached; ++i) {
+    FileItem& item = *items[static_cast<size_t>(i)];
+    if (item.targetPath.empty()) continue;
+    item.targetPath.clear();
+    const int row = rows[static_cast<size_t>(i)];
+    frontend.SetRowText(row, ListColumn::Volume, std::string());
+    frontend.SetRowText(row, ListColumn::Output, FailureStatus(frontend, 1, note));
+  }
 }
 
 }  // namespace
@@ -65,7 +79,13 @@ void ConvertToOne(EngineState& state, const ConvertSettings& settings, const For
     if (path.empty()) return;
 
     const RunContext run = MakeRunContext(state, settings, *format);
-    EncoderChoice merge = OpenMergeEncoder(run, path, maxRate, maxChannels);
+    // The items are written into a hidden temporary beside the output, which
+    // replaces the output (a link there included, not written through) only
+    // when the run wrote it completely.
+    std::unique_ptr<AtomicOutput> output =
+        AtomicOutput::Create(path, AtomicOutput::Replace::Allowed);
+    EncoderChoice merge;
+    if (output) merge = OpenMergeEncoder(run, output->TempPath(), maxRate, maxChannels);
     if (!merge.encoder) {
       frontend.ShowMessage(CreateFailedMessage(path, false), MessageIcon::Exclamation);
       return;
@@ -75,25 +95,34 @@ void ConvertToOne(EngineState& state, const ConvertSettings& settings, const For
         OpenRunProgress(frontend, static_cast<int>(items.size()));
     ItemHandler handler;
     handler.lowerName = FileNameOf(path);
-    handler.prepare = [&](FileItem& item, std::string&) {
+    handler.prepare = [&](FileItem& item, std::unique_ptr<ReservedTarget>&, std::string&) {
       item.targetPath = path;
       return true;
     };
+    // After a failed write the output is damaged: the items that follow are
+    // not decoded into it.
+    bool writeFailed = false;
     handler.convert = [&](const ItemJob& job, ProgressWindow& window, int& hasAudio) {
-      return AppendFile(run, job, merge, window, hasAudio);
+      if (writeFailed) {
+        job.opener.SetFfmpegRetry(0);
+        job.opener.SetNote(kWriteFailedNote);
+        return false;
+      }
+      return AppendFile(run, job, merge, window, hasAudio, writeFailed);
     };
     result = RunItems(run, state.opener, items, rows, *progress, handler);
 
-    merge.encoder->Close();
+    const bool closed = merge.encoder->Close() != 0;
     merge.encoder.reset();
     // Cancel deletes the output; so does a run in which no item got into it.
     const bool anyConverted = std::any_of(items.begin(), items.begin() + result.reached,
                                           [](const FileItem* i) { return !i->targetPath.empty(); });
-    if (result.cancelled || !anyConverted) {
-      std::vector<std::string> sources;
-      for (const FileItem* item : items) sources.push_back(item->sourcePath);
-      RemoveOutput(path, sources);
+    if (!result.cancelled && anyConverted) {
+      if (writeFailed || !closed || !output->Commit()) {
+        ShowOutputLost(frontend, items, rows, result.reached, kWriteFailedNote);
+      }
     }
+    output.reset();
     progress->RequestClose();
   }
   if (!result.cancelled) BrowseFirstTarget(frontend, settings, items, result.reached);
@@ -110,22 +139,22 @@ EncoderChoice OpenMergeEncoder(const RunContext& run, const std::string& path, i
                            tag.Genre, tag.Year, tag.Comment, tag.Composer, tag.Copyright, 0);
   }
   merge.encoder->SetOutputPath(path);
-  if (!merge.encoder->Open()) {
-    merge.encoder.reset();
-    RemoveOutput(path, {});
-  }
+  if (!merge.encoder->Open()) merge.encoder.reset();
   return merge;
 }
 
 bool AppendFile(const RunContext& run, const ItemJob& job, const EncoderChoice& merge,
-                ProgressWindow& progress, int& hasAudio) {
+                ProgressWindow& progress, int& hasAudio, bool& writeFailed) {
   std::unique_ptr<Decoder> decoder = OpenForPass(run, job, hasAudio);
   if (!decoder) return false;
   const StreamPlan plan = PlanForTarget(run.settings, decoder->GetSampleRate(),
                                         PassChannels(*decoder), merge.rate, merge.channels);
   const PassEnd end = MoveBlocks(run, job, *decoder, *merge.encoder, plan, progress);
   decoder->Close();
-  if (end == PassEnd::WriteFailed) job.opener.SetFfmpegRetry(0);
+  if (end == PassEnd::WriteFailed) {
+    job.opener.SetFfmpegRetry(0);
+    writeFailed = true;
+  }
   return end == PassEnd::Done;
 }
 

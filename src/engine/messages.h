@@ -40,6 +40,9 @@ inline constexpr const char* kSkipTooLongNote =
     "Length of the file is shorter than skipping length set at Options -> General";
 inline constexpr const char* kWriteFailedNote = "Failed to write the output file";
 inline constexpr const char* kSourceMissingNote = "The file no longer exists";
+// Another program created the target while it was written (nothing replaced).
+inline constexpr const char* kTargetAppearedNote =
+    "Another file appeared under the output's name meanwhile";
 inline constexpr const char* kCdTrackNote =
     "IMPORTANT: please DO NOT add CDA file from hard drive, but add CDA file from CD drive.";
 

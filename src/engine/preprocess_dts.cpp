@@ -63,7 +63,8 @@ bool PreprocessDts(Frontend& frontend, const ItemJob& job, ProgressWindow& progr
     if (writer.Open()) {
       result = CopySamples(frontend, *decoder, writer, progress, job.item.sourcePath);
     }
-    writer.Close();
+    // A file cut at its end would be converted as if it were whole.
+    if (!writer.Close()) result = false;
   }
   decoder->Close();
   decoder.reset();

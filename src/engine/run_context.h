@@ -19,6 +19,7 @@
 namespace sondrel {
 
 struct EngineState;
+class ReservedTarget;
 
 // Fixed when the run starts (after its start checks); only read while its
 // items are converted. Everything it refers to outlives the run.
@@ -52,6 +53,9 @@ struct ItemJob {
   int position = 0;
   // The gain of the volume step (ChooseGain); 0: none.
   float gain = 0.0f;
+  // The per-file run's reserved target of the item: what the writer writes
+  // and what becomes the target when the item succeeds. Null in merge runs.
+  ReservedTarget* target = nullptr;
 };
 
 }  // namespace sondrel

@@ -32,7 +32,11 @@ bool ConvertItem(const RunContext& run, ItemJob& job, FileItem& item, int row, i
     return false;
   }
   ShowTurn(run, job, row, count, handler.lowerName, progress);
-  if (!handler.prepare(item, status)) return false;
+  // Declared before the copy's remover: a failed item's temporary output
+  // and reservation go last.
+  std::unique_ptr<ReservedTarget> target;
+  if (!handler.prepare(item, target, status)) return false;
+  job.target = target.get();
 
   FileItem copy;
   if (PreprocessItem(run, job, row, progress, copy)) job.source = &copy;

@@ -10,6 +10,7 @@
 
 #include "engine/frontend.h"
 #include "engine/run_context.h"
+#include "engine/target_reservation.h"
 
 namespace sondrel {
 
@@ -17,8 +18,10 @@ namespace sondrel {
 struct ItemHandler {
   // Name in the lower progress text ("to %s").
   std::string lowerName;
-  // Gives the item its target; false with the reason in `status`.
-  std::function<bool(FileItem& item, std::string& status)> prepare;
+  // Gives the item its target (and, in the per-file run, its reservation);
+  // false with the reason in `status`.
+  std::function<bool(FileItem& item, std::unique_ptr<ReservedTarget>& target, std::string& status)>
+      prepare;
   // One conversion attempt of the job's source (the item or its
   // preprocessed copy) into its targetPath.
   std::function<bool(const ItemJob& job, ProgressWindow& progress, int& hasAudio)> convert;

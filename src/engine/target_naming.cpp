@@ -1,6 +1,5 @@
 #include "engine/target_naming.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,28 +25,40 @@ bool IsFolder(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Makes one folder; one that appeared meanwhile counts when it is a folder.
-bool MakeFolder(const std::string& path) {
-  if (mkdir(path.c_str(), 0777) == 0) return true;
+// Makes one folder; one that appeared meanwhile counts when it is a folder
+// (and is not recorded as made here).
+bool MakeFolder(const std::string& path, std::vector<std::string>* created) {
+  if (mkdir(path.c_str(), 0777) == 0) {
+    if (created) created->push_back(path);
+    return true;
+  }
   return errno == EEXIST && IsFolder(path);
 }
 
-// Creates the target for writing, replacing what is there, then deletes it.
-// A link in the target's place is replaced, never written through, so the
-// file it points to is not emptied. Only a regular file passes: a pipe or a
-// device under the target's name is neither waited on nor removed.
-bool ProbeTarget(const std::string& target) {
-  struct stat st;
-  if (lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && unlink(target.c_str()) != 0) {
-    return false;
+// How an item's first-choice name is used.
+enum class NameUse { Free, Replace, Number, Skip, IsOwnSource };
+
+NameUse ClassifyName(const std::string& target, const std::string& source, int policy,
+                     const RunTargets& run) {
+  if (!FileExists(target))
+    return run.IsReserved(target) || run.IsSource(target) ? NameUse::Number : NameUse::Free;
+  if (IsSameFile(target, source)) {
+    if (policy == kTargetOverwrite) return NameUse::IsOwnSource;
+    return policy == kTargetSkip ? NameUse::Skip : NameUse::Number;
   }
-  const int fd = open(target.c_str(),
-                      O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  close(fd);
-  if (regular) unlink(target.c_str());
-  return regular;
+  // Outputs of this run are never replaced nor a reason to skip.
+  if (run.IsReserved(target)) return NameUse::Number;
+  if (policy == kTargetOverwrite) return run.IsSource(target) ? NameUse::Number : NameUse::Replace;
+  return policy == kTargetSkip ? NameUse::Skip : NameUse::Number;
+}
+
+// The rename policy's name: base_1.ext, base_2.ext ... the first that
+// neither exists nor is reserved in the run.
+std::string NumberedName(const std::string& base, const std::string& ext, const RunTargets& run) {
+  for (long long n = 1;; ++n) {
+    std::string target = base + "_" + std::to_string(n) + ext;
+    if (!FileExists(target) && !run.IsReserved(target) && !run.IsSource(target)) return target;
+  }
 }
 
 }  // namespace
@@ -65,13 +76,22 @@ std::string SourceTree(const std::string& sourcePath) {
 }
 
 bool PrepareTarget(EngineState& state, FileItem& item, const FormatRow& format,
-                   const ConvertSettings& settings, std::string& status) {
+                   const ConvertSettings& settings, RunTargets& run,
+                   std::unique_ptr<ReservedTarget>& reserved, std::string& status) {
   const std::string source = item.sourcePath;
   const std::string name = FileNameOf(source);
   const size_t dot = name.find_last_of('.');
   const size_t extLength = dot == std::string::npos ? 0 : name.size() - dot;
   const std::string stem = name.substr(0, name.size() - extLength);
   const std::string ext = "." + format.extension;
+
+  std::lock_guard lock(run.Mutex());
+  // The tree's folders made for this item go again when it gets no target.
+  std::vector<std::string> created;
+  struct FolderCleanup {
+    std::vector<std::string>& created;
+    ~FolderCleanup() { RemoveEmptyFolders(created); }
+  } cleanup{created};
 
   int folderMode = settings.DestOutputFolderOpt;
   std::string folder = settings.DestSpecifiedFolder;
@@ -89,7 +109,7 @@ bool PrepareTarget(EngineState& state, FileItem& item, const FormatRow& format,
         if (base.back() != '/') base += '/';
         if (keepTree) {
           base += SourceTree(source);
-          if (!EnsureFolder(base, true)) {
+          if (!EnsureFolder(base, true, &created)) {
             status = FolderFailureText(base);
             haveBase = false;
           }
@@ -102,23 +122,31 @@ bool PrepareTarget(EngineState& state, FileItem& item, const FormatRow& format,
 
     if (haveBase) {
       std::string target = base + ext;
-      if (FileExists(target)) {
-        if (settings.TargetExistsOpt == kTargetOverwrite) {
-          if (IsSameFile(target, source)) {
-            status = kTargetIsSourceText;
-            return false;
-          }
-        } else if (settings.TargetExistsOpt == kTargetSkip) {
+      AtomicOutput::Replace replace = AtomicOutput::Replace::Never;
+      switch (ClassifyName(target, source, settings.TargetExistsOpt, run)) {
+        case NameUse::IsOwnSource:
+          status = kTargetIsSourceText;
+          return false;
+        case NameUse::Skip:
           status = kTargetSkippedText;
           return false;
-        } else {
-          for (long long n = 1; FileExists(target); ++n) {
-            target = base + "_" + std::to_string(n) + ext;
-          }
-        }
+        case NameUse::Number:
+          target = NumberedName(base, ext, run);
+          break;
+        case NameUse::Replace:
+          replace = AtomicOutput::Replace::Allowed;
+          break;
+        case NameUse::Free:
+          break;
       }
-      if (ProbeTarget(target)) {
+      // A pipe or a device under the target's name is neither waited on nor
+      // removed: no temporary is made for it.
+      std::unique_ptr<AtomicOutput> output = AtomicOutput::Create(target, replace);
+      if (output) {
+        run.Reserve(target);
         item.targetPath = target;
+        reserved = std::make_unique<ReservedTarget>(run, std::move(output), std::move(created));
+        created.clear();
         return true;
       }
       status = FileFailureText(target);
@@ -136,7 +164,7 @@ bool PrepareTarget(EngineState& state, FileItem& item, const FormatRow& format,
   }
 }
 
-bool EnsureFolder(const std::string& path, bool create) {
+bool EnsureFolder(const std::string& path, bool create, std::vector<std::string>* created) {
   if (IsFolder(path)) return true;
   if (!create || path.empty()) return false;
   for (size_t slash = path.find('/', 1); slash != std::string::npos;
@@ -145,12 +173,12 @@ bool EnsureFolder(const std::string& path, bool create) {
     if (part.empty() || part.back() == '/') continue;  // doubled separator
     if (FileExists(part)) {
       if (!IsFolder(part)) return false;
-    } else if (!MakeFolder(part)) {
+    } else if (!MakeFolder(part, created)) {
       return false;
     }
   }
   if (path.back() == '/') return true;
-  if (!FileExists(path)) return MakeFolder(path);
+  if (!FileExists(path)) return MakeFolder(path, created);
   return IsFolder(path);
 }
 

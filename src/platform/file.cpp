@@ -54,6 +54,13 @@ bool File::Create(const std::string& path) {
   return m_file != nullptr;
 }
 
+bool File::Close() {
+  if (!m_file) return true;
+  std::FILE* f = m_file.release();
+  const bool flushed = std::fflush(f) == 0 && !std::ferror(f);
+  return std::fclose(f) == 0 && flushed;
+}
+
 void File::SetUnbuffered() {
   if (m_file) std::setvbuf(m_file.get(), nullptr, _IONBF, 0);
 }

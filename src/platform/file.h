@@ -25,7 +25,9 @@ class File final : public ByteSource {
   bool Open(const std::string& path);
   // Creates `path` for writing, replacing a file that is there.
   bool Create(const std::string& path);
-  void Close() { m_file.reset(); }
+  // True when what was written reached the system (the last buffer and
+  // the close succeeded); true when nothing was open.
+  bool Close();
   bool IsOpen() const { return m_file != nullptr; }
   // Every write goes to the system at once (a failed write is seen at once).
   void SetUnbuffered();

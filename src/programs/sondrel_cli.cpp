@@ -85,8 +85,13 @@ Output:
   written \udcXX (Python's os.fsencode() turns them back into the bytes).
   Files that cannot be read are listed on stderr.
   Questions (MIDI soundfont, Windows Media runtime) are answered No and
-  printed on stderr, like every message. Ctrl+C cancels the run; the file
-  being written is deleted.
+  printed on stderr, like every message.
+  Each output is written under a hidden name beside it, ".NAME.sondrel-XXXXXX",
+  and renamed to NAME only when it is complete, so a failed or interrupted
+  conversion leaves nothing under NAME (and an overwritten file stays as it
+  was). Ctrl+C or SIGTERM cancels the run and removes the file being
+  written; a second one ends the program at once. Only a program killed
+  outright (SIGKILL, power loss) can leave such a hidden file.
 
 Exit status:
   0  every file converted

@@ -2,13 +2,29 @@
 
 #include <csignal>
 
+#include "platform/atomic_output.h"
+
 namespace sondrel {
 
 namespace {
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
-extern "C" void OnInterrupt(int) { g_interrupted = 1; }
+// The first interrupt (SIGINT or SIGTERM) is Cancel: the run stops at its
+// next block and removes what it was writing. A second one ends the program
+// at once, after removing the hidden temporaries being written.
+extern "C" void OnInterrupt(int signal) {
+  if (!g_interrupted) {
+    g_interrupted = 1;
+    return;
+  }
+  RemovePendingOutputs();
+  struct sigaction action = {};
+  action.sa_handler = SIG_DFL;
+  sigemptyset(&action.sa_mask);
+  sigaction(signal, &action, nullptr);
+  raise(signal);
+}
 
 // One line on the terminal, rewritten in place: "<lower> <upper>".
 class TerminalProgress : public ProgressWindow {
@@ -53,8 +69,7 @@ TerminalFrontend::TerminalFrontend(std::FILE* err, bool progressLine)
 void TerminalFrontend::InstallInterruptHandler() {
   struct sigaction action = {};
   action.sa_handler = OnInterrupt;
-  // The second interrupt takes the default way out.
-  action.sa_flags = SA_RESETHAND;
+  action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);

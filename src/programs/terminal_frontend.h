@@ -20,7 +20,8 @@ class TerminalFrontend : public Frontend {
   // `err` receives messages, questions and (with `progressLine`) progress.
   TerminalFrontend(std::FILE* err, bool progressLine);
 
-  // Makes an interrupt request Cancel; a second interrupt ends the program.
+  // Makes an interrupt (SIGINT, SIGTERM) request Cancel; a second one ends
+  // the program at once, removing the temporaries being written.
   static void InstallInterruptHandler();
   static bool Interrupted();
 

@@ -7,6 +7,7 @@
 #include "decode/source_type.h"
 #include "engine/conversion_run.h"
 #include "engine/run_fixture.h"
+#include "platform/atomic_output.h"
 
 namespace sondrel {
 namespace {
@@ -337,12 +338,23 @@ TEST_F(ConversionRun, BadOutputPlaces) {
     EXPECT_FALSE(fs::exists(OutPath("a_1.mp3")));
   }
   {
+    SCOPED_TRACE("a close that fails (the last flush on a full disk) leaves nothing");
+    encoderScript = {};
+    encoderScript.closeFails = true;
+    ConvertAll(kFormatMp3);
+    EXPECT_EQ(Output(row), "Conversion Failure (Failed to write the output file)");
+    EXPECT_FALSE(fs::exists(OutPath("a_1.mp3")));
+  }
+  {
     SCOPED_TRACE("an encoder that does not open");
     encoderScript = {};
     encoderScript.openFails = true;
     ConvertAll(kFormatMp3);
     EXPECT_EQ(Output(row), "Conversion Failure");
     EXPECT_FALSE(fs::exists(OutPath("a_1.mp3")));
+  }
+  for (const auto& entry : fs::directory_iterator(out)) {
+    EXPECT_FALSE(IsTemporaryOutputName(entry.path().filename().string())) << entry.path();
   }
 }
 

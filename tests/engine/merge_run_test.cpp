@@ -4,11 +4,14 @@
 #include "decode/source_type.h"
 #include "engine/merge_run.h"
 #include "engine/run_fixture.h"
+#include "platform/atomic_output.h"
+#include "platform/paths.h"
 
 namespace sondrel {
 namespace {
 
 namespace fs = std::filesystem;
+using test::EncoderScript;
 using test::FakeDecoderScript;
 
 FakeDecoderScript Level(int rate, int channels, int64_t frames, int16_t level) {
@@ -39,7 +42,7 @@ TEST_F(MergeRun, MonoAndStereoAtTwoRatesBecomeOneStereoFile) {
   EXPECT_EQ(w.sampleRate, 44100);
   EXPECT_EQ(w.channels, 2);
   EXPECT_EQ(w.bitRate, 128000);
-  EXPECT_EQ(w.path, OutPath("all.mp3"));
+  EXPECT_TRUE(IsTemporaryOutputName(FileNameOf(w.path))) << w.path;  // renamed at the end
   EXPECT_TRUE(w.closed);
   EXPECT_EQ(Output(a), "all.mp3");
   EXPECT_EQ(Output(b), "all.mp3");
@@ -95,6 +98,26 @@ TEST_F(MergeRun, FailuresCancelAndTheOutputFile) {
     EXPECT_EQ(Writer(0).left.size(), 4410u);
     EXPECT_TRUE(fs::exists(OutPath("all.mp3")));
   }
+  struct Damage {
+    const char* name;
+    EncoderScript script;
+  };
+  const Damage damages[] = {{"a failed write", {false, 2000, false}},
+                            {"a failed close", {false, -1, true}}};
+  for (const Damage& d : damages) {
+    SCOPED_TRACE(std::string(d.name) + ": no output, and every item failed");
+    encoderScript = d.script;
+    frontend.saveAnswer = OutPath("damaged.mp3");
+    ConvertAll(kFormatMp3, true);
+    EXPECT_EQ(Output(good), "Conversion Failure (Failed to write the output file)");
+    EXPECT_EQ(Volume(good), "");
+    EXPECT_EQ(Output(bad), d.script.closeFails
+                               ? "Conversion Failure"
+                               : "Conversion Failure (Failed to write the output file)");
+    EXPECT_TRUE(Item(good).targetPath.empty());
+    EXPECT_FALSE(fs::exists(OutPath("damaged.mp3")));
+    encoderScript = {};
+  }
   {
     SCOPED_TRACE("Cancel deletes the output");
     frontend.saveAnswer = OutPath("cancelled.mp3");
@@ -148,6 +171,9 @@ TEST_F(MergeRun, FailuresCancelAndTheOutputFile) {
     frontend.saveAnswer = OutPath("empty.mp3");
     ConvertAll(kFormatMp3, true);
     EXPECT_FALSE(fs::exists(OutPath("empty.mp3")));
+  }
+  for (const auto& entry : fs::directory_iterator(out)) {
+    EXPECT_FALSE(IsTemporaryOutputName(entry.path().filename().string())) << entry.path();
   }
 }
 

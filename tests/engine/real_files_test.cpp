@@ -1,7 +1,6 @@
 // The runs on real files: WAV sources written with libsndfile, converted by
 // the program's own readers and writers, read back and compared.
 #include <sndfile.h>
-#include <sys/mount.h>
 
 #include <cmath>
 #include <filesystem>
@@ -12,16 +11,17 @@
 
 #include "decode/ffmpeg_decoder.h"
 #include "encode/format_catalogue.h"
+#include "engine/add_files.h"
 #include "engine/conversion_run.h"
 #include "engine/engine_state.h"
 #include "engine/file_list.h"
-#include "engine/add_files.h"
 #include "engine/settings.h"
+#include "real_run_fixture.h"
 #include "support/av_fixture.h"
 #include "support/fake_decoder.h"
 #include "support/memory_frontend.h"
+#include "support/small_fs.h"
 #include "support/temp_dir.h"
-#include "real_run_fixture.h"
 
 namespace sondrel {
 namespace {
@@ -121,10 +121,8 @@ TEST_F(RealFiles, MergeMonoAndStereoIntoStereoMp3) {
 // mount one (root with the capability); skipped elsewhere.
 TEST_F(RealFiles, FullDiskLeavesNoPartialFileAndTheRunGoesOn) {
   const fs::path small = dir.Path() / "small";
-  fs::create_directories(small);
-  if (mount("sondrel-test", small.c_str(), "tmpfs", 0, "size=64k") != 0) {
-    GTEST_SKIP() << "cannot mount a small file system here";
-  }
+  test::SmallFileSystem disk(small.string(), 64 * 1024);
+  if (!disk.Mounted()) GTEST_SKIP() << "cannot mount a small file system here";
   settings.DestSpecifiedFolder = small.string();
   const int big = Add(WriteTones(dir.File("big.wav"), 44100, {440, 660}, 2.0));
   const int tiny = Add(WriteTones(dir.File("tiny.wav"), 8000, {440}, 0.5));
@@ -133,7 +131,6 @@ TEST_F(RealFiles, FullDiskLeavesNoPartialFileAndTheRunGoesOn) {
   const std::string tinyOut = Output(tiny);
   const bool bigLeft = fs::exists(small / "big.wav");
   const bool tinyThere = fs::exists(small / "tiny.wav");
-  umount(small.c_str());
   EXPECT_EQ(bigOut, "Conversion Failure (Failed to write the output file)");
   EXPECT_FALSE(bigLeft) << "no partial output";
   EXPECT_EQ(tinyOut, "tiny.wav") << "the run goes on";

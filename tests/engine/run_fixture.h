@@ -36,6 +36,7 @@ struct EncoderLog {
 struct EncoderScript {
   bool openFails = false;
   int64_t failWriteAfterFrames = -1;  // Write returns 0 from here on
+  bool closeFails = false;            // Close reports a failed flush
 };
 
 class RecordingEncoder : public Encoder {
@@ -71,10 +72,11 @@ class RecordingEncoder : public Encoder {
     }
     return std::fwrite(left, 2, static_cast<size_t>(frames), m_file) == static_cast<size_t>(frames);
   }
-  void Close() override {
-    if (m_file) std::fclose(m_file);
+  int Close() override {
+    const bool ok = !m_file || std::fclose(m_file) == 0;
     if (m_file) m_log.closed = true;
     m_file = nullptr;
+    return ok && !m_script.closeFails;
   }
 
  private:

@@ -1,7 +1,11 @@
 // sondrel-cli through its real binary, with the settings isolated in a
 // temporary XDG_CONFIG_HOME and HOME.
+#include <signal.h>
 #include <sndfile.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "cli_fixture.h"
+#include "support/small_fs.h"
 
 namespace sondrel {
 namespace {
@@ -155,6 +160,86 @@ TEST_F(Cli, MergeIntoOneFile) {
   EXPECT_EQ(info.samplerate, 44100);
   EXPECT_EQ(info.channels, 2);
   EXPECT_NEAR(static_cast<double>(info.frames), 44100.0, 600.0);
+}
+
+// Every name in a folder.
+std::vector<std::string> Names(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(Cli, AFullDiskFailsTheRunAndLeavesNothing) {
+  test::SmallFileSystem disk(dir.File("small"), 40 * 1024);
+  if (!disk.Mounted()) GTEST_SKIP() << "cannot mount a small file system here";
+  // Three seconds of two different tones: far more than 40 KiB as FLAC.
+  const std::string wav = Wav("x.wav", 44100, 2, 3.0);
+  {
+    SCOPED_TRACE("a file per source");
+    const Result r = Run({"--format", "flac", "--set", "DestOutputFolderOpt=399", "--set",
+                          "DestSpecifiedFolder=" + disk.Folder(), wav});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, wav + "\tConversion Failure (Failed to write the output file)\t\n");
+    EXPECT_TRUE(Names(disk.Folder()).empty());
+  }
+  {
+    SCOPED_TRACE("merged");
+    const Result r = Run({"--format", "m4a", "--merge", disk.Folder() + "/all.m4a", wav, wav});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Names(disk.Folder()).empty());
+  }
+}
+
+TEST_F(Cli, InterruptedRunsLeaveNoFileUnderATargetName) {
+  struct Case {
+    const char* name;
+    int signal;
+    int status;             // of the program
+    bool temporaryAllowed;  // only after SIGKILL may the hidden file remain
+  };
+  const Case cases[] = {
+      {"SIGTERM", SIGTERM, 1, false},
+      {"SIGINT", SIGINT, 1, false},
+      {"SIGKILL", SIGKILL, 128 + SIGKILL, true},
+  };
+  // Long enough that the run is still writing when the signal comes.
+  const std::string wav = Wav("long.wav", 44100, 1, 240.0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(dir.Path() / "out");
+    fs::create_directories(dir.Path() / "out");
+    std::vector<std::string> argv = {SONDREL_CLI, "--format", "mp3"};
+    for (const std::string& o : OutputOptions()) argv.push_back(o);
+    argv.push_back(wav);
+    const pid_t pid = test::StartProgram(
+        argv, dir.Path().string(), {"XDG_CONFIG_HOME=" + Config(), "HOME=" + dir.File("home")},
+        dir.File("stdout.txt"), dir.File("stderr.txt"));
+    ASSERT_GT(pid, 0);
+    // Wait until the output is being written.
+    bool writing = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (!writing && std::chrono::steady_clock::now() < deadline) {
+      for (const auto& entry : fs::directory_iterator(dir.Path() / "out")) {
+        std::error_code ec;
+        if (entry.is_regular_file() && fs::file_size(entry.path(), ec) > 10000) writing = true;
+      }
+      if (!writing) usleep(10000);
+    }
+    ASSERT_TRUE(writing) << test::ReadFileBytes(dir.File("stderr.txt"));
+    kill(pid, c.signal);
+    EXPECT_EQ(test::WaitProgram(pid), c.status);
+    EXPECT_FALSE(fs::exists(Out("long.mp3"))) << "no file under the target's name";
+    const std::vector<std::string> left = Names(dir.Path() / "out");
+    if (c.temporaryAllowed) {
+      for (const std::string& name : left) EXPECT_EQ(name.rfind(".long.mp3.sondrel-", 0), 0u);
+    } else {
+      EXPECT_TRUE(left.empty()) << left.front();
+      EXPECT_EQ(test::ReadFileBytes(dir.File("stdout.txt")), wav + "\tCancelled\t\n");
+    }
+  }
 }
 
 }  // namespace

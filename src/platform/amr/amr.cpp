@@ -117,4 +117,10 @@ AmrEncodeHandle* amrwbenc_init(const std::string& path, int dtx, int mode) {
 int amrwbenc_encode(AmrEncodeHandle* handle, const int16_t* frame) { return Encode(handle, frame); }
 void amrwbenc_quit(AmrEncodeHandle* handle) { delete handle; }
 
+bool AmrEncodeFinish(AmrEncodeHandle* handle) {
+  if (!handle) return false;
+  const bool closed = handle->file.Close();
+  return closed && !handle->failed;
+}
+
 }  // namespace sondrel

@@ -16,7 +16,8 @@
 // which case no file is left behind. *_encode encodes one 20 ms frame (160
 // or 320 samples) and appends it; it returns the bytes written, -1 when the
 // frame could not be encoded or written. *_quit closes the file and ends the
-// handle (null is allowed).
+// handle (null is allowed). AmrEncodeFinish, before *_quit, closes the file
+// and tells whether every frame reached it.
 #pragma once
 
 #include <cstdint>
@@ -46,6 +47,7 @@ void amrnbenc_quit(AmrEncodeHandle* handle);
 AmrEncodeHandle* amrwbenc_init(const std::string& path, int dtx, int mode);
 int amrwbenc_encode(AmrEncodeHandle* handle, const int16_t* frame);
 void amrwbenc_quit(AmrEncodeHandle* handle);
+bool AmrEncodeFinish(AmrEncodeHandle* handle);
 
 // The decoding calls on bytes that are already open (memory, for example):
 // takes the source; null as *_init.
