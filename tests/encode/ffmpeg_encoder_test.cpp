@@ -19,6 +19,7 @@
 #include "encode/format_catalogue.h"
 #include "platform/ffmpeg/ffmpeg_handles.h"
 #include "support/av_fixture.h"
+#include "support/run_command.h"
 #include "support/temp_dir.h"
 
 namespace sondrel {
@@ -214,6 +215,74 @@ TEST_F(FfmpegWriter, EveryFormatAndCodecRoundTrips) {
     }
   }
   EXPECT_EQ(formats, 25);
+}
+
+// How a file's packets compare with the expected ones.
+struct PacketMatch {
+  size_t packets = 0;
+  int firstDifference = -1;  // index of the first packet that differs
+  bool operator==(const PacketMatch&) const = default;
+  friend void PrintTo(const PacketMatch& m, std::ostream* os) {
+    *os << m.packets << " packets, first difference " << m.firstDifference;
+  }
+};
+
+PacketMatch Match(const std::vector<std::string>& got, const std::vector<std::string>& expected) {
+  PacketMatch m{got.size()};
+  for (size_t i = 0; i < std::min(got.size(), expected.size()); ++i) {
+    if (got[i] != expected[i]) {
+      m.firstDifference = static_cast<int>(i);
+      break;
+    }
+  }
+  return m;
+}
+
+// The writer gives each encoder what the ffmpeg command gives it for 16-bit
+// input (options, bit rate, sample format, frame sizes, the short last
+// frame), so the encoder does the same work and makes the same packets.
+// Anything more the writer asked of it would show here as other packets.
+TEST_F(FfmpegWriter, SamePacketsAsTheFfmpegCommandWithTheSameEncoder) {
+  struct Case {
+    const char* name;
+    const char* ext;
+    const char* muxer;
+    int codec;
+    int channels;
+    int bitRate;
+    const char* ffmpegCodec;  // the command's codec options
+  };
+  const Case cases[] = {
+      {"MP3", "mp3", "mp3", kCodecMp3, 2, 128000, "-c:a libmp3lame -b:a 128k"},
+      {"MP3 mono", "mp3", "mp3", kCodecMp3, 1, 64000, "-c:a libmp3lame -b:a 64k"},
+      {"AAC in ADTS", "aac", "adts", kCodecAac, 2, 128000, "-c:a aac -b:a 128k"},
+      {"AAC in M4A", "m4a", "ipod", kCodecAac, 2, 128000, "-c:a aac -b:a 128k"},
+      {"Vorbis", "ogg", "ogg", kCodecVorbis, 2, 128000, "-c:a libvorbis -b:a 128k"},
+      {"FLAC", "flac", "flac", kCodecFlac, 2, 0, "-c:a flac"},
+  };
+  // Not a whole number of frames of any of these codecs.
+  const Signal signal = TwoTones(44100, 2.5);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string source = m_dir.File("source" + std::to_string(c.channels) + ".wav");
+    FfmpegEncoder wav;
+    Configure(wav, "wav", kCodecPcmS16le, 44100, c.channels, 0, source);
+    ASSERT_TRUE(Encode(wav, signal, c.channels));
+    const std::string theirs = m_dir.File(std::string("command.") + c.ext);
+    ASSERT_EQ(test::RunCommand("ffmpeg -nostdin -v error -y -i " + test::Quoted(source) + " " +
+                               c.ffmpegCodec + " " + test::Quoted(theirs))
+                  .status,
+              0);
+    const std::string ours = m_dir.File(std::string("writer.") + c.ext);
+    FfmpegEncoder w;
+    Configure(w, c.muxer, c.codec, 44100, c.channels, c.bitRate, ours);
+    ASSERT_TRUE(Encode(w, signal, c.channels));
+
+    const std::vector<std::string> expected = test::ReadPackets(theirs);
+    const std::vector<std::string> got = test::ReadPackets(ours);
+    ASSERT_GT(expected.size(), 10u);
+    EXPECT_EQ(Match(got, expected), (PacketMatch{expected.size(), -1}));
+  }
 }
 
 TEST_F(FfmpegWriter, FramedPathStagesPartialFramesUntilClose) {

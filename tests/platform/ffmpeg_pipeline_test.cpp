@@ -153,6 +153,10 @@ TEST(FfmpegFrameSamples, SixteenBitsIntoEveryFormatAndBackWithSilenceAfterTheVal
   const auto* words = reinterpret_cast<int32_t*>(packed->extended_data[0]);
   EXPECT_EQ(std::vector<int32_t>(words, words + 4),
             (std::vector<int32_t>{65536, 2 * 65536, 3 * 65536, 4 * 65536}));
+  Frame packed16 = MakeAudioFrame(AV_SAMPLE_FMT_S16, 2);
+  ASSERT_TRUE(Int16ToFrame(*packed16, 1, in, 2));  // the second frame is silence
+  const auto* values = reinterpret_cast<int16_t*>(packed16->extended_data[0]);
+  EXPECT_EQ(std::vector<int16_t>(values, values + 4), (std::vector<int16_t>{1, 2, 0, 0}));
 }
 
 // Decodes stream 0 of `path` to its end; the samples decoded.

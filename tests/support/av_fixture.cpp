@@ -271,4 +271,19 @@ double Rms(const std::vector<int16_t>& samples) {
   return std::sqrt(sum / static_cast<double>(samples.size())) / 32768.0;
 }
 
+std::vector<std::string> ReadPackets(const std::string& path) {
+  std::vector<std::string> packets;
+  ffmpeg::InputContext input = ffmpeg::OpenInput(path);
+  ffmpeg::Packet packet = ffmpeg::MakePacket();
+  if (!input || !packet) return packets;
+  while (av_read_frame(input.get(), packet.get()) >= 0) {
+    if (packet->stream_index == 0) {
+      packets.emplace_back(reinterpret_cast<const char*>(packet->data),
+                           static_cast<size_t>(packet->size));
+    }
+    av_packet_unref(packet.get());
+  }
+  return packets;
+}
+
 }  // namespace sondrel::test

@@ -61,4 +61,8 @@ DecodedAudio ReadAll(Decoder& decoder, int maxReads = 200000);
 // Root mean square as a fraction of full scale.
 double Rms(const std::vector<int16_t>& samples);
 
+// The data of every packet of a file's first stream, in file order; empty
+// when it cannot be read.
+std::vector<std::string> ReadPackets(const std::string& path);
+
 }  // namespace sondrel::test

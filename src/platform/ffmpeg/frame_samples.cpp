@@ -187,7 +187,11 @@ bool Int16ToFrame(AVFrame& frame, int valid, const int16_t* const* in, int step)
     const auto convert = [](int16_t v) { return To<T>(v); };
     if (!planar && channels == 2) {
       T* dst = reinterpret_cast<T*>(frame.extended_data[0]);
-      if (step == 1) {
+      if (step == 2 && in[1] == in[0] + 1) {
+        // Interleaved stereo (the FFmpeg writer's staging) is already in the
+        // frame's order: one run the compiler vectorises, a plain copy for s16.
+        CopyWithSteps<1, 1>(in[0], 1, dst, 1, 2 * valid, convert);
+      } else if (step == 1) {
         JoinStereo<1>(in[0], in[1], step, dst, valid, convert);
       } else {
         JoinStereo<0>(in[0], in[1], step, dst, valid, convert);
