@@ -17,14 +17,6 @@ namespace {
 constexpr const char* kEnterInteger = "Please enter an integer.";
 constexpr const char* kEnterPositive = "Please enter a positive integer.";
 
-// Control ids of the General and ID3 pages that a failed check focuses.
-constexpr int kIdFilterExts = 1081;
-constexpr int kIdVolume = 1115;
-constexpr int kIdSkipLength = 1124;
-constexpr int kIdConvertLength = 1126;
-constexpr int kIdFolder = 1042;
-constexpr int kIdTrackNum = 1085;
-
 std::string Between(int32_t low, int32_t high) {
   return "Please enter an integer between " + std::to_string(low) + " and " + std::to_string(high) +
          ".";
@@ -143,7 +135,7 @@ std::optional<PageProblem> ReadGeneralPage(const GeneralTexts& texts, ConvertSet
   // A text of separators alone names no extension either.
   if (s.EnableExtFilter != 0 &&
       CleanedFilterExts(s.FilterExts).find_first_not_of(',') == std::string::npos) {
-    return PageProblem{"Please enter file extensions you need to filter.", kIdFilterExts};
+    return PageProblem{"Please enter file extensions you need to filter.", kIdExts};
   }
   if (s.EnableConvertLength != 0 && s.ConvertLength == 0) {
     return PageProblem{"Conversion length must be greater than 0 millisecond.", kIdConvertLength};

@@ -55,6 +55,68 @@ inline constexpr int32_t kTrackNumMax = 255;
 // that fits 32 bits signed; none for anything else.
 std::optional<int32_t> ParseInteger(const std::string& text);
 
+// The control ids of every page of the Options sheet (a failed check names
+// the one to focus). Ids need only be unique within one page.
+enum OptionsControlId : int {
+  // General
+  kIdMix = 1025,
+  kIdLeft = 1026,
+  kIdRight = 1027,
+  kIdExtFilter = 1080,
+  kIdExts = 1081,
+  kIdHidden = 1082,
+  kIdDts = 1083,
+  kIdChannelHelp = 1104,
+  kIdVolume = 1115,
+  kIdVolumeSpin = 1116,
+  kIdNormalize = 1120,
+  kIdManual = 1121,
+  kIdKeep = 1122,
+  kIdSkip = 1123,
+  kIdSkipLength = 1124,
+  kIdConvert = 1125,
+  kIdConvertLength = 1126,
+  kIdSkipSpin = 1128,
+  kIdConvertSpin = 1129,
+  // Output
+  kIdCreateDirs = 1019,
+  kIdFolder = 1042,
+  kIdBrowse = 1044,
+  kIdFolderOption = 1074,
+  kIdBrowseOutput = 1098,
+  kIdToDocuments = 1100,
+  kIdTargetExists = 1102,
+  kIdOpen = 1180,
+  // ID3
+  kIdTitle = 1012,
+  kIdArtist = 1016,
+  kIdAlbum = 1018,
+  kIdYear = 1020,
+  kIdComment = 1021,
+  kIdComposer = 1022,
+  kIdGenre = 1023,
+  kIdCopyright = 1024,
+  kIdTrackNum = 1085,
+  kIdTrackSpin = 1086,
+  kIdTitleAsFileName = 1103,
+  // The encoding page of FFmpeg formats
+  kIdAuto = 1056,
+  kIdBitRate = 1075,
+  kIdChannels = 1076,
+  kIdSampleRate = 1113,
+  kIdCodec = 1114,
+  // AMR and AWB
+  kIdNbBox = 1075,
+  kIdWbBox = 1076,
+  kIdNb = 1077,
+  kIdWb = 1078,
+  kIdAwbBox = 1082,
+  kIdAmrDtx = 1175,
+  kIdAwbDtx = 1176,
+  // Windows Media
+  kIdWmaFormats = 1107,
+};
+
 // What a failed page check shows and which control gets the focus.
 struct PageProblem {
   std::string message;

@@ -7,32 +7,17 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 
-#include "ui/audio_codec_page.h"
-
 namespace sondrel {
 
 namespace {
-
-enum : int {
-  kIdNbBox = 1075,
-  kIdWbBox = 1076,
-  kIdNb = 1077,
-  kIdWb = 1078,
-  kIdAwbBox = 1082,
-  kIdAmrDtx = 1175,
-  kIdAwbDtx = 1176,
-};
 
 constexpr const char* kDtxLabel = "&Enable DTX (Discontinuous Transmission)";
 
 }  // namespace
 
-CAMROptPage::CAMROptPage(wxWindow* parent, ConvertSettings& settings)
-    : OptionsPage(parent, "AMR"), m_s(settings) {}
-
 void CAMROptPage::Build(wxSizer* sizer) {
-  const int gap = FromDIP(4);
-  AddEncodingHeading(this, sizer);
+  const int gap = Gap();
+  AddEncodingHeading(sizer);
   m_nbModes = AmrNbChoices(m_s.AMRMode);
   m_wbModes = AmrWbChoices(m_s.AMRWBMode);
   auto* grid = new wxFlexGridSizer(3, gap * 2, gap * 3);
@@ -56,10 +41,8 @@ void CAMROptPage::Build(wxSizer* sizer) {
   // Any type but wide band shows (and stores) narrow band.
   (m_s.AMRType == kAmrWideBand ? m_wb : m_nb)->SetValue(true);
   UpdateEnabled();
-  for (int id : {kIdNb, kIdWb}) {
-    Bind(
-        wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { UpdateEnabled(); }, id);
-  }
+  OnChange(wxEVT_RADIOBUTTON, kIdNb);
+  OnChange(wxEVT_RADIOBUTTON, kIdWb);
 }
 
 void CAMROptPage::UpdateEnabled() {
@@ -81,12 +64,9 @@ void CAMROptPage::KeepValid() {
   m_s.AMRDTX = Flag(m_s.AMRDTX);
 }
 
-CAWBOptPage::CAWBOptPage(wxWindow* parent, ConvertSettings& settings)
-    : OptionsPage(parent, "AWB"), m_s(settings) {}
-
 void CAWBOptPage::Build(wxSizer* sizer) {
-  const int gap = FromDIP(4);
-  AddEncodingHeading(this, sizer);
+  const int gap = Gap();
+  AddEncodingHeading(sizer);
   m_modes = AmrWbChoices(m_s.AWBMode);
   sizer->Add(new wxStaticText(this, wxID_ANY, "Sample Frequency: 16000 Hz"), 0,
              wxLEFT | wxRIGHT | wxBOTTOM, gap * 4);

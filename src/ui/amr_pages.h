@@ -2,28 +2,24 @@
 // rate for each) and of the "awb" format.
 #pragma once
 
-#include "engine/settings.h"
 #include "ui/options_page.h"
 
 class wxCheckBox;
-class wxChoice;
-class wxRadioButton;
 
 namespace sondrel {
 
-class CAMROptPage : public OptionsPage {
+class CAMROptPage : public SettingsPage {
  public:
-  CAMROptPage(wxWindow* parent, ConvertSettings& settings);
+  CAMROptPage(wxWindow* parent, ConvertSettings& settings)
+      : SettingsPage(parent, "AMR", settings) {}
   void Apply() override;
   void KeepValid() override;
 
  protected:
   void Build(wxSizer* sizer) override;
+  void UpdateEnabled() override;
 
  private:
-  void UpdateEnabled();
-
-  ConvertSettings& m_s;
   ChoiceList m_nbModes;
   ChoiceList m_wbModes;
   wxRadioButton* m_nb = nullptr;
@@ -33,9 +29,10 @@ class CAMROptPage : public OptionsPage {
   wxCheckBox* m_dtx = nullptr;
 };
 
-class CAWBOptPage : public OptionsPage {
+class CAWBOptPage : public SettingsPage {
  public:
-  CAWBOptPage(wxWindow* parent, ConvertSettings& settings);
+  CAWBOptPage(wxWindow* parent, ConvertSettings& settings)
+      : SettingsPage(parent, "AWB", settings) {}
   void Apply() override;
   void KeepValid() override;
 
@@ -43,7 +40,6 @@ class CAWBOptPage : public OptionsPage {
   void Build(wxSizer* sizer) override;
 
  private:
-  ConvertSettings& m_s;
   ChoiceList m_modes;
   wxChoice* m_box = nullptr;
   wxCheckBox* m_dtx = nullptr;

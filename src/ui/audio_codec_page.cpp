@@ -4,37 +4,16 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/sizer.h>
-#include <wx/statline.h>
 #include <wx/stattext.h>
 
 namespace sondrel {
-
-namespace {
-
-enum : int {
-  kIdAuto = 1056,
-  kIdBitRate = 1075,
-  kIdChannels = 1076,
-  kIdSampleRate = 1113,
-  kIdCodec = 1114,
-};
-
-}  // namespace
-
-void AddEncodingHeading(wxWindow* page, wxSizer* sizer) {
-  const int gap = page->FromDIP(4);
-  auto* heading = new wxBoxSizer(wxHORIZONTAL);
-  heading->Add(new wxStaticText(page, wxID_ANY, "Encoding Options"), 0, wxALIGN_CENTER_VERTICAL);
-  heading->Add(new wxStaticLine(page), 1, wxLEFT | wxALIGN_CENTER_VERTICAL, gap);
-  sizer->Add(heading, 0, wxEXPAND | wxALL, gap * 2);
-}
 
 CPageOptAudio::CPageOptAudio(wxWindow* parent, FormatRow& row)
     : OptionsPage(parent, PageTitle(row)), m_row(row), m_values(AudioValuesOf(row)) {}
 
 void CPageOptAudio::Build(wxSizer* sizer) {
-  const int gap = FromDIP(4);
-  AddEncodingHeading(this, sizer);
+  const int gap = Gap();
+  AddEncodingHeading(sizer);
   auto* grid = new wxFlexGridSizer(2, gap * 2, gap * 3);
   grid->AddGrowableCol(1);
   m_codec = new wxChoice(this, kIdCodec);
@@ -42,16 +21,12 @@ void CPageOptAudio::Build(wxSizer* sizer) {
   m_rates = new wxChoice(this, kIdSampleRate);
   m_bitRates = new wxChoice(this, kIdBitRate);
   m_channels = new wxChoice(this, kIdChannels);
-  grid->Add(Label("&Codec:", m_codec), 0, wxALIGN_CENTER_VERTICAL);
-  grid->Add(m_codec, 0, wxEXPAND);
+  AddLabelled(grid, "&Codec:", m_codec);
   grid->AddSpacer(0);
   grid->Add(m_auto);
-  grid->Add(Label("Sample &Rate:", m_rates), 0, wxALIGN_CENTER_VERTICAL);
-  grid->Add(m_rates, 0, wxEXPAND);
-  grid->Add(Label("&Bit Rate:", m_bitRates), 0, wxALIGN_CENTER_VERTICAL);
-  grid->Add(m_bitRates, 0, wxEXPAND);
-  grid->Add(new wxStaticText(this, wxID_ANY, "Channels:"), 0, wxALIGN_CENTER_VERTICAL);
-  grid->Add(m_channels, 0, wxEXPAND);
+  AddLabelled(grid, "Sample &Rate:", m_rates);
+  AddLabelled(grid, "&Bit Rate:", m_bitRates);
+  AddLabelled(grid, "Channels:", m_channels);
   sizer->Add(grid, 0, wxEXPAND | wxLEFT | wxRIGHT, gap * 4);
 
   m_boxes = AudioBoxesFor(m_row, m_values);
@@ -66,8 +41,7 @@ void CPageOptAudio::Build(wxSizer* sizer) {
         Refill();
       },
       kIdCodec);
-  Bind(
-      wxEVT_CHECKBOX, [this](wxCommandEvent&) { UpdateEnabled(); }, kIdAuto);
+  OnChange(wxEVT_CHECKBOX, kIdAuto);
 }
 
 void CPageOptAudio::Refill() {
@@ -100,10 +74,6 @@ void CPageOptAudio::Apply() {
   m_values = ApplyAudioBoxes(Boxes(), m_auto->GetValue());
   StoreAudioValues(m_values, m_row);
 }
-
-}  // namespace sondrel
-
-namespace sondrel {
 
 void CPageOptAudio::KeepValid() { StoreAudioValues(ValidAudioValues(m_row, m_values), m_row); }
 

@@ -20,11 +20,11 @@ class CPageOptAudio : public OptionsPage {
 
  protected:
   void Build(wxSizer* sizer) override;
+  void UpdateEnabled() override;
 
  private:
   // Refills the value boxes for the current codec and applies the enabling rule.
   void Refill();
-  void UpdateEnabled();
   AudioBoxes Boxes() const;
 
   FormatRow& m_row;
@@ -36,8 +36,5 @@ class CPageOptAudio : public OptionsPage {
   wxChoice* m_bitRates = nullptr;
   wxChoice* m_channels = nullptr;
 };
-
-// The heading "Encoding Options" with its line, at the top of every encoding page.
-void AddEncodingHeading(wxWindow* page, wxSizer* sizer);
 
 }  // namespace sondrel

@@ -15,28 +15,6 @@ namespace sondrel {
 
 namespace {
 
-enum : int {
-  kIdMix = 1025,
-  kIdLeft = 1026,
-  kIdRight = 1027,
-  kIdExtFilter = 1080,
-  kIdExts = 1081,
-  kIdHidden = 1082,
-  kIdDts = 1083,
-  kIdChannelHelp = 1104,
-  kIdVolume = 1115,
-  kIdVolumeSpin = 1116,
-  kIdNormalize = 1120,
-  kIdManual = 1121,
-  kIdKeep = 1122,
-  kIdSkip = 1123,
-  kIdSkipLength = 1124,
-  kIdConvert = 1125,
-  kIdConvertLength = 1126,
-  kIdSkipSpin = 1128,
-  kIdConvertSpin = 1129,
-};
-
 constexpr int kMonoIds[3] = {kIdMix, kIdLeft, kIdRight};
 constexpr int kVolumeIds[3] = {kIdNormalize, kIdManual, kIdKeep};
 
@@ -46,15 +24,10 @@ constexpr const char* kChannelHelp =
     "And \"R channel\" means right channel. It's very useful when you want to convert a stereo "
     "file into two files that contains left and right channels distinguishingly.";
 
-wxString Number(int32_t value) { return wxString::Format("%d", value); }
-
 }  // namespace
 
-COptGeneralPage::COptGeneralPage(wxWindow* parent, ConvertSettings& settings)
-    : OptionsPage(parent, "General"), m_s(settings) {}
-
 void COptGeneralPage::Build(wxSizer* sizer) {
-  const int gap = FromDIP(4);
+  const int gap = Gap();
   m_extFilter =
       new wxCheckBox(this, kIdExtFilter,
                      "&Only add the following file extensions for \"Add Folder\" and Drag/Drop");
@@ -81,23 +54,17 @@ void COptGeneralPage::Build(wxSizer* sizer) {
       wxLEFT, gap);
   sizer->Add(question, 0, wxALL, gap);
   auto* mono = new wxBoxSizer(wxHORIZONTAL);
-  const char* monoLabels[3] = {"(L+R) / &2 (default)", "&L channel", "&R channel"};
-  for (int i = 0; i < 3; ++i) {
-    auto* radio = new wxRadioButton(this, kMonoIds[i], monoLabels[i], wxDefaultPosition,
-                                    wxDefaultSize, i == 0 ? wxRB_GROUP : 0);
-    radio->SetValue(i == (m_s.MonoType >= 0 && m_s.MonoType <= 2 ? m_s.MonoType : 0));
-    mono->Add(radio, 0, wxRIGHT, gap * 4);
-  }
+  const char* const monoLabels[3] = {"(L+R) / &2 (default)", "&L channel", "&R channel"};
+  AddRadios(mono, kMonoIds, monoLabels, m_s.MonoType >= 0 && m_s.MonoType <= 2 ? m_s.MonoType : 0,
+            wxRIGHT, gap * 4);
   sizer->Add(mono, 0, wxLEFT | wxRIGHT | wxBOTTOM, gap * 5);
 
   auto lengthRow = [&](wxCheckBox*& check, int checkId, const char* checkText, wxTextCtrl*& edit,
                        int editId, int32_t value, int spinId, const char* unit) {
     auto* row = new wxBoxSizer(wxHORIZONTAL);
     check = new wxCheckBox(this, checkId, checkText);
-    edit = new wxTextCtrl(this, editId, Number(value), wxDefaultPosition, wxSize(FromDIP(90), -1));
     row->Add(check, 0, wxALIGN_CENTER_VERTICAL);
-    row->Add(edit, 0, wxLEFT | wxALIGN_CENTER_VERTICAL, gap);
-    row->Add(Spin(spinId, edit, 0, kLengthMax, 100), 0, wxALIGN_CENTER_VERTICAL);
+    edit = AddNumberBox(row, gap, editId, value, 90, spinId, 0, kLengthMax, 100);
     row->Add(new wxStaticText(this, wxID_ANY, unit), 0, wxLEFT | wxALIGN_CENTER_VERTICAL, gap);
     sizer->Add(row, 0, wxALL, gap);
   };
@@ -107,21 +74,16 @@ void COptGeneralPage::Build(wxSizer* sizer) {
             m_s.ConvertLength, kIdConvertSpin,
             "milliseconds (ms) length for each file (1 sec = 1000 ms)");
 
-  const char* volumeLabels[3] = {
+  const char* const volumeLabels[3] = {
       "&Normalize volume automatically so that all output files have the same volume",
       "&Adjust volume manually", "&Keep original volume (do not adjust volume)"};
   const int volumeIndex = VolumeTypeToIndex(m_s.VolumeType);
   for (int i = 0; i < 3; ++i) {
-    auto* radio = new wxRadioButton(this, kVolumeIds[i], volumeLabels[i], wxDefaultPosition,
-                                    wxDefaultSize, i == 0 ? wxRB_GROUP : 0);
-    radio->SetValue(i == volumeIndex);
-    sizer->Add(radio, 0, wxLEFT | wxRIGHT | wxTOP, gap);
+    sizer->Add(Radio(kVolumeIds, volumeLabels, i, volumeIndex), 0, wxLEFT | wxRIGHT | wxTOP, gap);
     if (i != 1) continue;
     auto* row = new wxBoxSizer(wxHORIZONTAL);
-    m_volume = new wxTextCtrl(this, kIdVolume, Number(m_s.Volume), wxDefaultPosition,
-                              wxSize(FromDIP(70), -1));
-    row->Add(m_volume, 0, wxALIGN_CENTER_VERTICAL);
-    row->Add(Spin(kIdVolumeSpin, m_volume, kVolumeMin, kVolumeMax, 10), 0, wxALIGN_CENTER_VERTICAL);
+    m_volume =
+        AddNumberBox(row, 0, kIdVolume, m_s.Volume, 70, kIdVolumeSpin, kVolumeMin, kVolumeMax, 10);
     row->Add(new wxStaticText(this, wxID_ANY, "%"), 0, wxLEFT | wxALIGN_CENTER_VERTICAL, gap);
     row->Add(new wxStaticText(this, wxID_ANY,
                               "< 100% - Decrease volume\n= 100% - No changes\n"
@@ -137,40 +99,14 @@ void COptGeneralPage::Build(wxSizer* sizer) {
   m_convert->SetValue(m_s.EnableConvertLength != 0);
   UpdateEnabled();
 
-  Bind(
-      wxEVT_CHECKBOX,
-      [this](wxCommandEvent&) {
-        Read();
-        UpdateEnabled();
-        if (m_s.EnableExtFilter) m_exts->SetFocus();
-      },
-      kIdExtFilter);
-  Bind(
-      wxEVT_CHECKBOX,
-      [this](wxCommandEvent&) {
-        Read();
-        UpdateEnabled();
-        m_convertLength->SetFocus();
-      },
-      kIdConvert);
-  Bind(
-      wxEVT_CHECKBOX,
-      [this](wxCommandEvent&) {
-        Read();
-        UpdateEnabled();
-        m_skipLength->SetFocus();
-      },
-      kIdSkip);
-  for (int id : kVolumeIds) {
-    Bind(
-        wxEVT_RADIOBUTTON,
-        [this](wxCommandEvent&) {
-          Read();
-          UpdateEnabled();
-          if (VolumeTypeToIndex(m_s.VolumeType) == kVolumeManual) m_volume->SetFocus();
-        },
-        id);
-  }
+  OnChange(wxEVT_CHECKBOX, kIdExtFilter, [this] {
+    if (m_s.EnableExtFilter) m_exts->SetFocus();
+  });
+  OnChange(wxEVT_CHECKBOX, kIdConvert, [this] { m_convertLength->SetFocus(); });
+  OnChange(wxEVT_CHECKBOX, kIdSkip, [this] { m_skipLength->SetFocus(); });
+  OnChange(wxEVT_RADIOBUTTON, kVolumeIds, [this] {
+    if (VolumeTypeToIndex(m_s.VolumeType) == kVolumeManual) m_volume->SetFocus();
+  });
   Bind(
       wxEVT_BUTTON,
       [this](wxCommandEvent&) { ShowMessageBox(kChannelHelp, MessageIcon::Information, this); },
@@ -208,9 +144,5 @@ std::optional<PageProblem> COptGeneralPage::Read() {
   m_s.ConvertLength = numbers.ConvertLength;
   return problem;
 }
-
-bool COptGeneralPage::Leave() { return Passes(Read()); }
-
-void COptGeneralPage::Apply() { Read(); }
 
 }  // namespace sondrel

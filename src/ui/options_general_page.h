@@ -2,32 +2,24 @@
 // trimming and volume.
 #pragma once
 
-#include "engine/option_choices.h"
-#include "engine/settings.h"
 #include "ui/options_page.h"
 
 class wxCheckBox;
-class wxRadioButton;
-class wxTextCtrl;
 
 namespace sondrel {
 
-class COptGeneralPage : public OptionsPage {
+class COptGeneralPage : public SettingsPage {
  public:
-  COptGeneralPage(wxWindow* parent, ConvertSettings& settings);
-
-  bool Leave() override;
-  void Apply() override;
+  COptGeneralPage(wxWindow* parent, ConvertSettings& settings)
+      : SettingsPage(parent, "General", settings) {}
 
  protected:
   void Build(wxSizer* sizer) override;
+  // Reads the controls into the settings; the problem of a bad number box.
+  std::optional<PageProblem> Read() override;
+  void UpdateEnabled() override;
 
  private:
-  // Reads the controls into the settings; the problem of a bad number box.
-  std::optional<PageProblem> Read();
-  void UpdateEnabled();
-
-  ConvertSettings& m_s;
   wxCheckBox* m_extFilter = nullptr;
   wxTextCtrl* m_exts = nullptr;
   wxCheckBox* m_hidden = nullptr;

@@ -12,20 +12,6 @@ namespace sondrel {
 
 namespace {
 
-enum : int {
-  kIdTitle = 1012,
-  kIdArtist = 1016,
-  kIdAlbum = 1018,
-  kIdYear = 1020,
-  kIdComment = 1021,
-  kIdComposer = 1022,
-  kIdGenre = 1023,
-  kIdCopyright = 1024,
-  kIdTrackNum = 1085,
-  kIdTrackSpin = 1086,
-  kIdTitleAsFileName = 1103,
-};
-
 constexpr int kTagModeIds[3] = {1169, 1170, 1171};
 constexpr int kTrackIds[3] = {1087, 1088, 1089};
 
@@ -47,24 +33,16 @@ constexpr TagText kTagTexts[] = {
 
 }  // namespace
 
-CPageOptID3::CPageOptID3(wxWindow* parent, ConvertSettings& settings)
-    : OptionsPage(parent, "ID3"), m_s(settings) {}
-
 void CPageOptID3::Build(wxSizer* sizer) {
-  const int gap = FromDIP(4);
+  const int gap = Gap();
   const CustomTagSettings& tag = m_s.customTag;
   m_tagMode = ID3TagTypeToIndex(m_s.ID3TagType);
   m_trackNumType = TrackNumTypeToIndex(tag.TrackNumType);
 
-  const char* modeLabels[3] = {"&Add custom ID3 tag", "&Transfer ID3 tag from source file",
-                               "&None"};
+  const char* const modeLabels[3] = {"&Add custom ID3 tag", "&Transfer ID3 tag from source file",
+                                     "&None"};
   auto* modes = new wxBoxSizer(wxHORIZONTAL);
-  for (int i = 0; i < 3; ++i) {
-    auto* radio = new wxRadioButton(this, kTagModeIds[i], modeLabels[i], wxDefaultPosition,
-                                    wxDefaultSize, i == 0 ? wxRB_GROUP : 0);
-    radio->SetValue(i == m_tagMode);
-    modes->Add(radio, 0, wxRIGHT, gap * 4);
-  }
+  AddRadios(modes, kTagModeIds, modeLabels, m_tagMode, wxRIGHT, gap * 4);
   sizer->Add(modes, 0, wxALL, gap);
 
   auto* grid = new wxFlexGridSizer(2, gap, gap * 2);
@@ -95,53 +73,26 @@ void CPageOptID3::Build(wxSizer* sizer) {
   } else {
     ShowText(m_genre, tag.Genre);
   }
-  grid->Add(Label("&Genre:", m_genre), 0, wxALIGN_CENTER_VERTICAL);
-  grid->Add(m_genre, 0, wxEXPAND);
+  AddLabelled(grid, "&Genre:", m_genre);
 
   grid->Add(new wxStaticText(this, wxID_ANY, "Track #:"), 0, wxALIGN_CENTER_VERTICAL);
   auto* track = new wxBoxSizer(wxHORIZONTAL);
-  const char* trackLabels[3] = {"N&one", "&Sequence number in list", "C&ustom"};
-  for (int i = 0; i < 3; ++i) {
-    auto* radio = new wxRadioButton(this, kTrackIds[i], trackLabels[i], wxDefaultPosition,
-                                    wxDefaultSize, i == 0 ? wxRB_GROUP : 0);
-    radio->SetValue(i == m_trackNumType);
-    track->Add(radio, 0, wxRIGHT | wxALIGN_CENTER_VERTICAL, gap * 3);
-  }
-  m_trackNum = new wxTextCtrl(this, kIdTrackNum, wxString::Format("%d", tag.CustomTrackNum),
-                              wxDefaultPosition, wxSize(FromDIP(60), -1));
-  track->Add(m_trackNum, 0, wxALIGN_CENTER_VERTICAL);
-  track->Add(Spin(kIdTrackSpin, m_trackNum, 0, kTrackNumMax, 1), 0, wxALIGN_CENTER_VERTICAL);
+  const char* const trackLabels[3] = {"N&one", "&Sequence number in list", "C&ustom"};
+  AddRadios(track, kTrackIds, trackLabels, m_trackNumType, wxRIGHT | wxALIGN_CENTER_VERTICAL,
+            gap * 3);
+  m_trackNum =
+      AddNumberBox(track, 0, kIdTrackNum, tag.CustomTrackNum, 60, kIdTrackSpin, 0, kTrackNumMax, 1);
   grid->Add(track, 0, wxEXPAND);
   sizer->Add(grid, 0, wxEXPAND | wxALL, gap);
   UpdateEnabled();
 
-  for (int id : kTagModeIds) {
-    Bind(
-        wxEVT_RADIOBUTTON,
-        [this](wxCommandEvent&) {
-          Read();
-          UpdateEnabled();
-        },
-        id);
-  }
-  Bind(
-      wxEVT_CHECKBOX,
-      [this](wxCommandEvent&) {
-        Read();
-        UpdateEnabled();
-        if (!m_titleAsFileName->GetValue()) FindWindow(kIdTitle)->SetFocus();
-      },
-      kIdTitleAsFileName);
-  for (int id : kTrackIds) {
-    Bind(
-        wxEVT_RADIOBUTTON,
-        [this](wxCommandEvent&) {
-          Read();
-          UpdateEnabled();
-          if (m_trackNumType == kTrackCustom) m_trackNum->SetFocus();
-        },
-        id);
-  }
+  OnChange(wxEVT_RADIOBUTTON, kTagModeIds);
+  OnChange(wxEVT_CHECKBOX, kIdTitleAsFileName, [this] {
+    if (!m_titleAsFileName->GetValue()) FindWindow(kIdTitle)->SetFocus();
+  });
+  OnChange(wxEVT_RADIOBUTTON, kTrackIds, [this] {
+    if (m_trackNumType == kTrackCustom) m_trackNum->SetFocus();
+  });
 }
 
 void CPageOptID3::UpdateEnabled() {
@@ -170,9 +121,5 @@ std::optional<PageProblem> CPageOptID3::Read() {
   return ReadTrackNumber(m_trackNum->GetValue().utf8_string(), m_trackNum->IsEnabled(),
                          tag.CustomTrackNum);
 }
-
-bool CPageOptID3::Leave() { return Passes(Read()); }
-
-void CPageOptID3::Apply() { Read(); }
 
 }  // namespace sondrel

@@ -2,30 +2,24 @@
 // custom tag's texts and track number.
 #pragma once
 
-#include "engine/settings.h"
 #include "ui/options_page.h"
 
 class wxCheckBox;
 class wxComboBox;
-class wxTextCtrl;
 
 namespace sondrel {
 
-class CPageOptID3 : public OptionsPage {
+class CPageOptID3 : public SettingsPage {
  public:
-  CPageOptID3(wxWindow* parent, ConvertSettings& settings);
-
-  bool Leave() override;
-  void Apply() override;
+  CPageOptID3(wxWindow* parent, ConvertSettings& settings)
+      : SettingsPage(parent, "ID3", settings) {}
 
  protected:
   void Build(wxSizer* sizer) override;
+  std::optional<PageProblem> Read() override;
+  void UpdateEnabled() override;
 
  private:
-  std::optional<PageProblem> Read();
-  void UpdateEnabled();
-
-  ConvertSettings& m_s;
   int m_tagMode = 0;       // radio index: 0 custom, 1 transfer, 2 none
   int m_trackNumType = 0;  // radio index: 0 none, 1 sequence, 2 custom
   wxTextCtrl* m_trackNum = nullptr;

@@ -16,26 +16,8 @@
 
 namespace sondrel {
 
-namespace {
-
-enum : int {
-  kIdCreateDirs = 1019,
-  kIdFolder = 1042,
-  kIdBrowse = 1044,
-  kIdFolderOption = 1074,
-  kIdBrowseOutput = 1098,
-  kIdToDocuments = 1100,
-  kIdTargetExists = 1102,
-  kIdOpen = 1180,
-};
-
-}  // namespace
-
-COptOutputPage::COptOutputPage(wxWindow* parent, ConvertSettings& settings)
-    : OptionsPage(parent, "Output"), m_s(settings) {}
-
 void COptOutputPage::Build(wxSizer* sizer) {
-  const int gap = FromDIP(4);
+  const int gap = Gap();
   m_folderChoices = OutputFolderChoices(m_s.DestOutputFolderOpt);
   m_s.DestOutputFolderOpt = m_folderChoices.SelectedData(kOutputSameAsSource);
   m_existsChoices = TargetExistsChoices(m_s.TargetExistsOpt);
@@ -45,8 +27,7 @@ void COptOutputPage::Build(wxSizer* sizer) {
   grid->AddGrowableCol(1);
   m_folderOption = new wxChoice(this, kIdFolderOption);
   FillChoice(m_folderOption, m_folderChoices);
-  grid->Add(Label("&Output folder:", m_folderOption), 0, wxALIGN_CENTER_VERTICAL);
-  grid->Add(m_folderOption, 0, wxEXPAND);
+  AddLabelled(grid, "&Output folder:", m_folderOption);
   m_folder = new wxTextCtrl(this, kIdFolder);
   ShowText(m_folder, m_s.DestSpecifiedFolder);
   grid->Add(Label("&Specific folder:", m_folder), 0, wxALIGN_CENTER_VERTICAL);
@@ -100,7 +81,7 @@ void COptOutputPage::UpdateEnabled() {
   }
 }
 
-void COptOutputPage::Read() {
+void COptOutputPage::ReadFolder() {
   m_s.DestOutputFolderOpt =
       ReadChoice(m_folderOption, m_folderChoices).SelectedData(kOutputSameAsSource);
   ReadText(m_folder, m_s.DestSpecifiedFolder);
@@ -110,7 +91,7 @@ void COptOutputPage::Read() {
 }
 
 void COptOutputPage::OnBrowse() {
-  Read();
+  ReadFolder();
   std::string chosen;
   if (BrowseForFolder(this, "Please choose an output folder:", m_s.DestSpecifiedFolder, chosen)) {
     m_s.DestSpecifiedFolder = chosen;
@@ -119,7 +100,7 @@ void COptOutputPage::OnBrowse() {
 }
 
 void COptOutputPage::OnOpen() {
-  Read();
+  ReadFolder();
   std::error_code error;
   const std::string& folder = m_s.DestSpecifiedFolder;
   if (!folder.empty() && std::filesystem::is_directory(folder, error)) {
@@ -132,16 +113,12 @@ void COptOutputPage::OnOpen() {
                  MessageIcon::Exclamation, this);
 }
 
-bool COptOutputPage::Leave() {
-  Read();
-  if (!Passes(CheckOutputPage(m_s.DestOutputFolderOpt, m_s.DestSpecifiedFolder))) return false;
+std::optional<PageProblem> COptOutputPage::Read() {
+  ReadFolder();
+  std::optional<PageProblem> problem =
+      CheckOutputPage(m_s.DestOutputFolderOpt, m_s.DestSpecifiedFolder);
   m_s.TargetExistsOpt = ReadChoice(m_targetExists, m_existsChoices).SelectedData(kTargetRename);
-  return true;
-}
-
-void COptOutputPage::Apply() {
-  Read();
-  m_s.TargetExistsOpt = ReadChoice(m_targetExists, m_existsChoices).SelectedData(kTargetRename);
+  return problem;
 }
 
 }  // namespace sondrel

@@ -2,33 +2,29 @@
 // when the target exists.
 #pragma once
 
-#include "engine/option_choices.h"
-#include "engine/settings.h"
 #include "ui/options_page.h"
 
 class wxCheckBox;
-class wxChoice;
-class wxTextCtrl;
 
 namespace sondrel {
 
-class COptOutputPage : public OptionsPage {
+class COptOutputPage : public SettingsPage {
  public:
-  COptOutputPage(wxWindow* parent, ConvertSettings& settings);
-
-  bool Leave() override;
-  void Apply() override;
+  COptOutputPage(wxWindow* parent, ConvertSettings& settings)
+      : SettingsPage(parent, "Output", settings) {}
 
  protected:
   void Build(wxSizer* sizer) override;
+  // Reads the controls into the settings; the problem of the folder choice.
+  std::optional<PageProblem> Read() override;
+  void UpdateEnabled() override;
 
  private:
-  void Read();
-  void UpdateEnabled();
+  // Reads every control but the target-exists choice.
+  void ReadFolder();
   void OnBrowse();
   void OnOpen();
 
-  ConvertSettings& m_s;
   ChoiceList m_folderChoices;
   ChoiceList m_existsChoices;
   wxChoice* m_folderOption = nullptr;

@@ -10,6 +10,7 @@
 #include <wx/radiobut.h>
 #include <wx/sizer.h>
 #include <wx/spinbutt.h>
+#include <wx/statline.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
@@ -150,6 +151,57 @@ int OptionsPage::CheckedRadio(const int (&ids)[3]) const {
     if (radio && radio->GetValue()) return i;
   }
   return 0;
+}
+
+void OptionsPage::OnChange(const wxEventTypeTag<wxCommandEvent>& type, int id,
+                           std::function<void()> then) {
+  Bind(
+      type,
+      [this, then](wxCommandEvent&) {
+        Read();
+        UpdateEnabled();
+        if (then) then();
+      },
+      id);
+}
+
+void OptionsPage::OnChange(const wxEventTypeTag<wxCommandEvent>& type, const int (&ids)[3],
+                           std::function<void()> then) {
+  for (int id : ids) OnChange(type, id, then);
+}
+
+wxRadioButton* OptionsPage::Radio(const int (&ids)[3], const char* const (&labels)[3], int i,
+                                  int checked) {
+  auto* radio = new wxRadioButton(this, ids[i], labels[i], wxDefaultPosition, wxDefaultSize,
+                                  i == 0 ? wxRB_GROUP : 0);
+  radio->SetValue(i == checked);
+  return radio;
+}
+
+void OptionsPage::AddRadios(wxSizer* row, const int (&ids)[3], const char* const (&labels)[3],
+                            int checked, int flags, int border) {
+  for (int i = 0; i < 3; ++i) row->Add(Radio(ids, labels, i, checked), 0, flags, border);
+}
+
+wxTextCtrl* OptionsPage::AddNumberBox(wxSizer* row, int leftGap, int id, int32_t value, int width,
+                                      int spinId, int low, int high, int step) {
+  auto* edit = new wxTextCtrl(this, id, wxString::Format("%d", value), wxDefaultPosition,
+                              wxSize(FromDIP(width), -1));
+  row->Add(edit, 0, wxLEFT | wxALIGN_CENTER_VERTICAL, leftGap);
+  row->Add(Spin(spinId, edit, low, high, step), 0, wxALIGN_CENTER_VERTICAL);
+  return edit;
+}
+
+void OptionsPage::AddLabelled(wxSizer* grid, const wxString& text, wxWindow* control, int flags) {
+  grid->Add(Label(text, control), 0, wxALIGN_CENTER_VERTICAL);
+  grid->Add(control, 0, flags);
+}
+
+void OptionsPage::AddEncodingHeading(wxSizer* sizer) {
+  auto* heading = new wxBoxSizer(wxHORIZONTAL);
+  heading->Add(new wxStaticText(this, wxID_ANY, "Encoding Options"), 0, wxALIGN_CENTER_VERTICAL);
+  heading->Add(new wxStaticLine(this), 1, wxLEFT | wxALIGN_CENTER_VERTICAL, Gap());
+  sizer->Add(heading, 0, wxEXPAND | wxALL, Gap() * 2);
 }
 
 void OptionsPage::FocusRefused() {

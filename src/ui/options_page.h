@@ -6,12 +6,16 @@
 
 #include <wx/panel.h>
 
+#include <functional>
 #include <map>
 #include <string>
 
 #include "engine/option_choices.h"
+#include "engine/settings.h"
 
 class wxChoice;
+class wxRadioButton;
+class wxTextCtrl;
 class wxTextEntry;
 class wxSizer;
 
@@ -28,9 +32,9 @@ class OptionsPage : public wxPanel {
 
   // The check made when the page is left (another tab, or OK while it is
   // active): false after showing why, with the focus on the control at fault.
-  virtual bool Leave() { return true; }
+  virtual bool Leave() { return Passes(Read()); }
   // Reads the controls into the page's values (OK, built pages only).
-  virtual void Apply() = 0;
+  virtual void Apply() { Read(); }
   // OK on a page never shown: values the page could not show (a hand-edited
   // store) become what it would store; valid values stay as they are.
   virtual void KeepValid() {}
@@ -46,6 +50,16 @@ class OptionsPage : public wxPanel {
  protected:
   // Makes the controls into `sizer` (a vertical box of the page).
   virtual void Build(wxSizer* sizer) = 0;
+  // Reads the controls into the page's values; the problem that keeps the
+  // page from being left, if any.
+  virtual std::optional<PageProblem> Read() { return std::nullopt; }
+  // Enables the controls that the values read so far allow.
+  virtual void UpdateEnabled() {}
+  // On `type` from control `id`: Read, UpdateEnabled, then `then` (if any).
+  void OnChange(const wxEventTypeTag<wxCommandEvent>& type, int id,
+                std::function<void()> then = {});
+  void OnChange(const wxEventTypeTag<wxCommandEvent>& type, const int (&ids)[3],
+                std::function<void()> then = {});
   // A label for `target`; its '&' letter moves the focus to `target`.
   wxWindow* Label(const wxString& text, wxWindow* target);
   // Records the '&' letters of every labelled control made so far that
@@ -65,6 +79,22 @@ class OptionsPage : public wxPanel {
   bool Passes(const std::optional<PageProblem>& problem);
   // The index of the checked one of three radio buttons (0 when none is).
   int CheckedRadio(const int (&ids)[3]) const;
+  // Radio button `i` of a group of three (the first starts the group), set
+  // when it is the `checked` one.
+  wxRadioButton* Radio(const int (&ids)[3], const char* const (&labels)[3], int i, int checked);
+  // The three, added to `row` with `flags` and `border`.
+  void AddRadios(wxSizer* row, const int (&ids)[3], const char* const (&labels)[3], int checked,
+                 int flags, int border);
+  // A number box `id` of `width` DIPs showing `value`, and its spin button
+  // `spinId`, added to `row` after `leftGap` pixels.
+  wxTextCtrl* AddNumberBox(wxSizer* row, int leftGap, int id, int32_t value, int width, int spinId,
+                           int low, int high, int step);
+  // A label and its control in a two-column grid.
+  void AddLabelled(wxSizer* grid, const wxString& text, wxWindow* control, int flags = wxEXPAND);
+  // The heading "Encoding Options" with its line, at the top of every encoding page.
+  void AddEncodingHeading(wxSizer* sizer);
+  // The gap between controls, in pixels.
+  int Gap() const { return FromDIP(4); }
 
  private:
   std::string m_title;
@@ -72,6 +102,16 @@ class OptionsPage : public wxPanel {
   std::map<wxChar, wxWindow*> m_mnemonics;
   int m_refusedId = wxID_NONE;
   std::map<const wxTextEntry*, wxString> m_shownTexts;
+};
+
+// A page that edits the sheet's copy of the settings.
+class SettingsPage : public OptionsPage {
+ public:
+  SettingsPage(wxWindow* parent, const std::string& title, ConvertSettings& settings)
+      : OptionsPage(parent, title), m_s(settings) {}
+
+ protected:
+  ConvertSettings& m_s;
 };
 
 // Fills a drop-down with the list's labels and selects its selection.

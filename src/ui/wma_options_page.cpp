@@ -5,27 +5,19 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 
-#include "ui/audio_codec_page.h"
-
 namespace sondrel {
-
-namespace {
-
-constexpr int kIdFormats = 1107;
-
-}  // namespace
 
 CPageWMAOptions::CPageWMAOptions(wxWindow* parent, ConvertSettings& settings,
                                  WmaFormatsLoader loadFormats)
-    : OptionsPage(parent, "WMA/WMV/ASF"), m_s(settings), m_loadFormats(std::move(loadFormats)) {}
+    : SettingsPage(parent, "WMA/WMV/ASF", settings), m_loadFormats(std::move(loadFormats)) {}
 
 void CPageWMAOptions::Build(wxSizer* sizer) {
-  const int gap = FromDIP(4);
-  AddEncodingHeading(this, sizer);
+  const int gap = Gap();
+  AddEncodingHeading(sizer);
   m_formats = m_loadFormats ? m_loadFormats() : nullptr;
   m_choices = WmaChoices(m_formats,
                          {m_s.WMAAutoEncParam, m_s.WMASampleRate, m_s.WMABitRate, m_s.WMAChannels});
-  m_box = new wxChoice(this, kIdFormats);
+  m_box = new wxChoice(this, kIdWmaFormats);
   FillChoice(m_box, m_choices);
   sizer->Add(Label("&Encoding Options: (sample rate, bit rate, channels)", m_box), 0,
              wxLEFT | wxRIGHT, gap * 4);

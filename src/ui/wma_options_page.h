@@ -2,7 +2,6 @@
 // its values): Auto, or one of the runtime's audio formats.
 #pragma once
 
-#include "engine/settings.h"
 #include "ui/options_page.h"
 #include "ui/options_sheet.h"
 
@@ -10,7 +9,7 @@ class wxChoice;
 
 namespace sondrel {
 
-class CPageWMAOptions : public OptionsPage {
+class CPageWMAOptions : public SettingsPage {
  public:
   // `loadFormats` runs when the page is first shown.
   CPageWMAOptions(wxWindow* parent, ConvertSettings& settings, WmaFormatsLoader loadFormats);
@@ -20,7 +19,6 @@ class CPageWMAOptions : public OptionsPage {
   void Build(wxSizer* sizer) override;
 
  private:
-  ConvertSettings& m_s;
   WmaFormatsLoader m_loadFormats;
   const WmaFormatList* m_formats = nullptr;
   ChoiceList m_choices;
