@@ -18,7 +18,7 @@ expected=(
   bin/sondrel bin/sondrel-cli share/sondrel/sondrel.htb
   share/applications/$id.desktop share/metainfo/$id.metainfo.xml
   share/icons/hicolor/scalable/apps/$id.svg
-  share/man/man1/sondrel.1 share/man/man1/sondrel-cli.1
+  share/man/man1/sondrel.1.gz share/man/man1/sondrel-cli.1.gz
   share/bash-completion/completions/sondrel-cli
   share/doc/sondrel/LICENSE share/doc/sondrel/THIRD-PARTY share/doc/sondrel/copyright
 )
@@ -98,7 +98,7 @@ mv "$scratch/stage$prefix" "$scratch/moved/somewhere/else"
 moved=$scratch/moved/somewhere/else
 check_programs "$moved" "moved tree"
 for program in sondrel sondrel-cli; do
-  check_man_page "$moved/share/man/man1/$program.1" "$moved/bin/$program"
+  check_man_page "$moved/share/man/man1/$program.1.gz" "$moved/bin/$program"
 done
 check_completion "$moved/share/bash-completion/completions/sondrel-cli" "$moved/bin/sondrel-cli"
 
