@@ -26,20 +26,17 @@
 #include "ui/main_window.h"
 #include "ui/progress_dialogs.h"
 #include "ui/wx_frontend.h"
+#include "window_bench_app.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace sondrel;
+using bench::Seconds;
 
 constexpr int kFiles = 1000;
 constexpr int kRounds = 3;
 constexpr double kRatioGoal = 1.2;
-
-class BenchApp : public wxApp {
- public:
-  bool OnInit() override { return true; }
-};
 
 // The window without modal message boxes: a failure is printed instead.
 class QuietWindow : public MainWindow {
@@ -49,13 +46,6 @@ class QuietWindow : public MainWindow {
     std::fprintf(stderr, "%s\n", text.c_str());
   }
 };
-
-double Seconds(const std::function<void()>& work) {
-  const auto start = std::chrono::steady_clock::now();
-  work();
-  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-  return took.count();
-}
 
 struct Kind {
   const char* extension;
@@ -139,12 +129,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "bench_add: no %s to compare with\n", cli.c_str());
     return 1;
   }
-  wxApp::SetInstance(new BenchApp);
-  if (!wxEntryStart(argc, argv)) {
-    std::fprintf(stderr, "bench_add: no display\n");
-    return 1;
-  }
-  wxTheApp->CallOnInit();
+  if (!bench::StartWindowBench(argc, argv, "bench_add")) return 1;
   const fs::path work = fs::temp_directory_path() / ("bench_add." + std::to_string(getpid()));
   const fs::path folder = work / "files";
   fs::create_directories(folder);
