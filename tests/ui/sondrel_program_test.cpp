@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,26 +44,29 @@ class Program {
     if (m_pid > 0) WaitForExit(0);
   }
   bool Started() const { return m_pid > 0; }
+  // True once the program has ended (its status is kept for WaitForExit).
+  bool Ended() {
+    if (m_pid > 0 && waitpid(m_pid, &m_status, WNOHANG) == m_pid) m_pid = 0;
+    return m_pid == 0;
+  }
 
   // Waits up to `ms` for the program to end; its exit status, or -1 (it is
   // killed then).
   int WaitForExit(int ms) {
-    for (int waited = 0; waited < ms; waited += 50) {
-      int status = 0;
-      if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-        m_pid = 0;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-      }
-      wxMilliSleep(50);
+    if (m_pid < 0) return -1;  // never started
+    for (int waited = 0; waited < ms && !Ended(); waited += 50) wxMilliSleep(50);
+    if (!Ended()) {
+      kill(m_pid, SIGKILL);
+      waitpid(m_pid, nullptr, 0);
+      m_pid = 0;
+      return -1;
     }
-    kill(m_pid, SIGKILL);
-    waitpid(m_pid, nullptr, 0);
-    m_pid = 0;
-    return -1;
+    return WIFEXITED(m_status) ? WEXITSTATUS(m_status) : -1;
   }
 
  private:
   pid_t m_pid = -1;
+  int m_status = 0;
 };
 
 // The mapped windows titled "Sondrel" once the first has shown and settled.
@@ -90,6 +94,19 @@ void PrepareHome(const test::TempDir& home, const std::string& options,
   }
 }
 
+// Clicks a button of the window at `at` until `done` holds, for at most
+// `ms`: a click while the window is busy (adding its files) is not taken.
+bool ClickUntil(const wxRect& window, wxPoint at, const std::function<bool()>& done, int ms) {
+  for (int waited = 0; waited < ms;) {
+    if (!test::ClickOnScreen(window.GetPosition() + at)) return false;
+    for (int round = 0; round < 30 && waited < ms; ++round, waited += 100) {
+      if (done()) return true;
+      wxMilliSleep(100);
+    }
+  }
+  return done();
+}
+
 // The Close button at (918, 11), 21 pixels square.
 const wxPoint kCloseButton(928, 21);
 
@@ -102,7 +119,8 @@ TEST(SondrelProgram, ShowsOneWindowAndEndsOnItsCloseButton) {
   const std::vector<wxRect> windows = WaitForWindows();
   ASSERT_EQ(windows.size(), 1u);
   EXPECT_EQ(windows[0].GetSize(), wxSize(950, 650));
-  ASSERT_TRUE(test::ClickOnScreen(windows[0].GetPosition() + kCloseButton));
+  EXPECT_TRUE(ClickUntil(
+      windows[0], kCloseButton, [&] { return program.Ended(); }, 30000));
   EXPECT_EQ(program.WaitForExit(20000), 0);
   EXPECT_TRUE(test::MappedWindows("Sondrel").empty());
   EXPECT_TRUE(std::filesystem::exists(home.File("config/sondrel/sondrel.conf")));
@@ -117,20 +135,17 @@ TEST(SondrelProgram, AddsTheFilesAndFoldersNamedOnItsCommandLine) {
   ASSERT_TRUE(program.Started());
   const std::vector<wxRect> windows = WaitForWindows();
   ASSERT_EQ(windows.size(), 1u) << "no message: every file was added";
-  wxMilliSleep(1000);  // the files are added after the window shows
-  // Convert (at (11, 213), 107 x 27) converts every row.
-  ASSERT_TRUE(test::ClickOnScreen(windows[0].GetPosition() + wxPoint(60, 226)));
   const std::vector<std::string> outputs = {home.File("a.flac"), home.File("folder/b.flac"),
                                             home.File("folder/sub/c.flac")};
   auto converted = [&] {
     return std::all_of(outputs.begin(), outputs.end(),
                        [](const std::string& path) { return std::filesystem::exists(path); });
   };
-  for (int waited = 0; waited < 20000 && !converted(); waited += 100) wxMilliSleep(100);
-  EXPECT_TRUE(converted());
+  // Convert (at (11, 213), 107 x 27) converts every row.
+  EXPECT_TRUE(ClickUntil(windows[0], wxPoint(60, 226), converted, 60000));
   EXPECT_FALSE(std::filesystem::exists(home.File("other.flac"))) << "not named";
-  wxMilliSleep(500);
-  ASSERT_TRUE(test::ClickOnScreen(windows[0].GetPosition() + kCloseButton));
+  EXPECT_TRUE(ClickUntil(
+      windows[0], kCloseButton, [&] { return program.Ended(); }, 30000));
   EXPECT_EQ(program.WaitForExit(20000), 0);
 }
 
