@@ -16,13 +16,9 @@
 #include "engine/settings.h"
 #include "ui/options_sheet.h"
 #include "ui/progress_dialogs.h"
+#include "window_bench_app.h"
 
 namespace {
-
-class BenchApp : public wxApp {
- public:
-  bool OnInit() override { return true; }
-};
 
 constexpr double kGoalMs = 300.0;
 
@@ -43,12 +39,7 @@ double OpenOnce(const sondrel::ConvertSettings& settings,
 }  // namespace
 
 int main(int argc, char** argv) {
-  wxApp::SetInstance(new BenchApp);
-  if (!wxEntryStart(argc, argv)) {
-    std::fprintf(stderr, "no display: run under xvfb-run\n");
-    return 2;
-  }
-  wxTheApp->CallOnInit();
+  if (!sondrel::bench::StartWindowBench(argc, argv, "bench_options_sheet")) return 2;
   std::vector<sondrel::FormatRow> rows;
   sondrel::BuildCatalogue(rows);
   sondrel::ConvertSettings settings;

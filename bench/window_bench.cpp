@@ -17,26 +17,16 @@
 #include "ui/file_list_ctrl.h"
 #include "ui/main_window.h"
 #include "ui/progress_dialogs.h"
+#include "window_bench_app.h"
 
 namespace {
 
 using namespace sondrel;
+using bench::Seconds;
 
 constexpr int kRows = 10000;
 constexpr double kAddGoal = 1.0;
 constexpr double kSortGoal = 0.150;
-
-class BenchApp : public wxApp {
- public:
-  bool OnInit() override { return true; }
-};
-
-double Seconds(const std::function<void()>& work) {
-  const auto start = std::chrono::steady_clock::now();
-  work();
-  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-  return took.count();
-}
 
 // Lets the window paint what changed.
 void Repaint(MainWindow& window) {
@@ -65,12 +55,7 @@ void Report(const char* what, double seconds, double goal) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  wxApp::SetInstance(new BenchApp);
-  if (!wxEntryStart(argc, argv)) {
-    std::fprintf(stderr, "bench_window: no display\n");
-    return 1;
-  }
-  wxTheApp->CallOnInit();
+  if (!bench::StartWindowBench(argc, argv, "bench_window")) return 1;
   {
     MemorySettingsStore store;
     store.WriteNumber(kOptionsGroup, "FirstRun", 0);

@@ -7,7 +7,7 @@ for b in "$BUILD"/bench/bench_*; do
   [ -x "$b" ] || continue
   echo "== $(basename "$b")"
   case "$b" in
-    */bench_window | */bench_options_sheet) "$(dirname "$0")/xvfb-test.sh" "$b" ;;  # need a display
+    */bench_window | */bench_options_sheet | */bench_add) "$(dirname "$0")/xvfb-test.sh" "$b" ;;  # need a display
     *) "$b" ;;
   esac
 done

@@ -1,5 +1,6 @@
 #include "engine/add_files.h"
 
+#include <functional>
 #include <memory>
 
 #include "decode/source_type.h"
@@ -48,46 +49,107 @@ int AddOneFile(SourceOpener& opener, AddTarget& target, const std::string& path)
   return row;
 }
 
-AddResult AddPaths(EngineState& state, AddTarget& target, const std::vector<std::string>& paths,
-                   std::unique_ptr<ProgressWindow> progress) {
+namespace {
+
+// Adds a batch into the window `progress` and closes it; the caller keeps
+// the main window busy and reports `failures` afterwards.
+AddResult AddBatch(EngineState& state, AddTarget& target, const std::vector<std::string>& paths,
+                   ProgressWindow& progress, AddFailureReport& failures) {
+  Frontend& frontend = state.frontend;
+  AddResult result;
+  const int count = static_cast<int>(paths.size());
+  progress.SetRange(ProgressPart::Upper, count);
+  progress.SetPosition(ProgressPart::Upper, 0);
+  frontend.PumpMessages();
+  // The note of the failures that give no reason of their own (the CD hint).
+  std::string note;
+  for (int i = 0; i < count; ++i) {
+    const std::string& path = paths[static_cast<size_t>(i)];
+    progress.SetText(ProgressPart::Upper, AddingFileText(i + 1, count, FileNameOf(path)));
+    progress.Step(ProgressPart::Upper);
+    state.opener.SetNote(std::string());
+    if (!NameFitsCharset(path)) {
+      failures.Add(path, true);
+    } else if (AddOneFile(state.opener, target, path) == -1) {
+      const std::string& problem = state.opener.SourceProblem();
+      failures.Add(path, false, problem);
+      if (problem.empty() && !state.opener.Note().empty()) note = state.opener.Note();
+    }
+    frontend.PumpMessages();
+    if (progress.CancelRequested()) {
+      result.cancelled = true;
+      break;
+    }
+  }
+  progress.RequestClose();
+  state.opener.SetNote(note);
+  result.failed = failures.Count();
+  return result;
+}
+
+void ReportFailures(EngineState& state, const AddFailureReport& failures) {
+  if (failures.Empty()) return;
+  state.frontend.ShowMessage(failures.Message(state.opener.Note()), MessageIcon::Exclamation);
+}
+
+// Gathers a batch with the search window up, then adds it.
+using CollectStep = std::function<bool(std::vector<std::string>& batch, const SearchProgress&)>;
+
+AddResult SearchAndAdd(EngineState& state, AddTarget& target, const CollectStep& collect) {
   Frontend& frontend = state.frontend;
   AddFailureReport failures;
   AddResult result;
   {
     BusyScope busy(frontend);
-    if (!progress) progress = frontend.CreateAddProgress();
-    const int count = static_cast<int>(paths.size());
-    progress->SetRange(ProgressPart::Upper, count);
-    progress->SetPosition(ProgressPart::Upper, 0);
     frontend.PumpMessages();
-    // The note of the failures that give no reason of their own (the CD hint).
-    std::string note;
-    for (int i = 0; i < count; ++i) {
-      const std::string& path = paths[static_cast<size_t>(i)];
-      progress->SetText(ProgressPart::Upper, AddingFileText(i + 1, count, FileNameOf(path)));
-      progress->Step(ProgressPart::Upper);
-      state.opener.SetNote(std::string());
-      if (!NameFitsCharset(path)) {
-        failures.Add(path, true);
-      } else if (AddOneFile(state.opener, target, path) == -1) {
-        const std::string& problem = state.opener.SourceProblem();
-        failures.Add(path, false, problem);
-        if (problem.empty() && !state.opener.Note().empty()) note = state.opener.Note();
-      }
+    std::unique_ptr<ProgressWindow> progress = frontend.CreateAddProgress();
+    progress->SetText(ProgressPart::Upper, kSearchingFilesText);
+    frontend.PumpMessages();
+    std::vector<std::string> batch;
+    const bool searched = collect(batch, [&] {
       frontend.PumpMessages();
-      if (progress->CancelRequested()) {
-        result.cancelled = true;
-        break;
-      }
+      return !progress->CancelRequested();
+    });
+    if (!searched || batch.empty()) {
+      result.cancelled = !searched;
+      progress->RequestClose();
+      return result;
     }
-    progress->RequestClose();
-    state.opener.SetNote(note);
+    result = AddBatch(state, target, batch, *progress, failures);
   }
-  result.failed = failures.Count();
-  if (!failures.Empty()) {
-    frontend.ShowMessage(failures.Message(state.opener.Note()), MessageIcon::Exclamation);
-  }
+  ReportFailures(state, failures);
   return result;
+}
+
+}  // namespace
+
+AddResult AddPaths(EngineState& state, AddTarget& target, const std::vector<std::string>& paths,
+                   std::unique_ptr<ProgressWindow> progress) {
+  AddFailureReport failures;
+  AddResult result;
+  {
+    BusyScope busy(state.frontend);
+    if (!progress) progress = state.frontend.CreateAddProgress();
+    result = AddBatch(state, target, paths, *progress, failures);
+  }
+  ReportFailures(state, failures);
+  return result;
+}
+
+AddResult AddFolderPath(EngineState& state, AddTarget& target, const SearchFilters& filters,
+                        const std::string& folder) {
+  return SearchAndAdd(state, target,
+                      [&](std::vector<std::string>& batch, const SearchProgress& progress) {
+                        return CollectFiles(folder, filters, batch, progress);
+                      });
+}
+
+AddResult AddDroppedPaths(EngineState& state, AddTarget& target, const SearchFilters& filters,
+                          const std::vector<std::string>& paths) {
+  return SearchAndAdd(state, target,
+                      [&](std::vector<std::string>& batch, const SearchProgress& progress) {
+                        return CollectPaths(paths, filters, batch, progress);
+                      });
 }
 
 void AddFailureReport::Clear() {

@@ -18,6 +18,7 @@
 #include "decode/source_opener.h"
 #include "engine/engine_state.h"
 #include "engine/file_item.h"
+#include "engine/folder_search.h"
 #include "engine/frontend.h"
 
 namespace sondrel {
@@ -68,6 +69,19 @@ struct AddResult {
 // window a search step showed already; null makes one.
 AddResult AddPaths(EngineState& state, AddTarget& target, const std::vector<std::string>& paths,
                    std::unique_ptr<ProgressWindow> progress = nullptr);
+
+// Adds the files below one folder (Add Folder): the adding window shows
+// "Searching files..." while CollectFiles gathers the batch, then carries
+// AddPaths. The main window is busy from the search on; the search pumps
+// messages after each folder, and Cancel during it adds nothing. An empty
+// batch closes the window without a message.
+AddResult AddFolderPath(EngineState& state, AddTarget& target, const SearchFilters& filters,
+                        const std::string& folder);
+
+// Adds dropped paths, or paths named on a command line, the same way:
+// folders are searched, other paths pass AcceptCandidate (CollectPaths).
+AddResult AddDroppedPaths(EngineState& state, AddTarget& target, const SearchFilters& filters,
+                          const std::vector<std::string>& paths);
 
 // The paths of one batch that failed to load, and the message telling them.
 class AddFailureReport {

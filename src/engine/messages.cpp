@@ -65,4 +65,16 @@ std::string SendFilesRequest() {
                 kSupportAddress);
 }
 
+std::string ChooseFilesFailedMessage(unsigned code) {
+  std::string text = Format(
+      "Failed to choose files. Error code: 0x%X.\n\nPlease contact %s and tell us the error code.",
+      code, kSupportAddress);
+  if (code == kNameBufferTooSmall) {
+    text +=
+        "\n\nTips: the error might be caused by too many files that were selected. We recommend "
+        "you click on \"Add Folder\" to choose bulk files.";
+  }
+  return text;
+}
+
 }  // namespace sondrel

@@ -57,6 +57,9 @@ std::string StartingText(const std::string& fileName);
 // "[<number>/<count>] Adding file <name>..."
 std::string AddingFileText(int number, int count, const std::string& fileName);
 
+// The adding window's line while a folder search or a drop gathers its batch.
+inline constexpr const char* kSearchingFilesText = "Searching files...";
+
 // The report of the files a batch could not add: the heading, the list (at
 // most 30 paths, then kMoreFilesLine), then one of the three endings.
 inline constexpr const char* kAddFailedHeading = "Failed to load the following files.\n\n";
@@ -66,5 +69,10 @@ inline constexpr const char* kCharsetHint =
     "from filename and then try again.";
 // The ending when no note explains the failures: send the files in.
 std::string SendFilesRequest();
+// The Open dialog of Add Files failed with `code`: the code and our support
+// address, and for a full name buffer (kNameBufferTooSmall) a tip to add a
+// folder instead.
+inline constexpr unsigned kNameBufferTooSmall = 0x3003;
+std::string ChooseFilesFailedMessage(unsigned code);
 
 }  // namespace sondrel

@@ -10,7 +10,10 @@ const char* const kUsage =
     R"(Usage: sondrel [OPTION]... [FILE]...
 
 Opens Sondrel, a batch audio converter, with each FILE in its list of files
-to convert. Files that cannot be read are listed in one message.
+to convert, as if the files had been dropped on its window: a FILE that is a
+folder stands for every file in it and in its subfolders, and the filters of
+the General options apply. Files that cannot be read are listed in one
+message.
 
 The options of the conversions are set in the window and stored for the
 next start; sondrel-cli(1) runs the same conversions from a terminal.

@@ -7,6 +7,7 @@
 #include <wx/app.h>
 
 #include "decode/audio_engine.h"
+#include "platform/paths.h"
 #include "programs/program_info.h"
 #include "ui/help.h"
 #include "ui/main_window.h"
@@ -15,16 +16,21 @@
 
 namespace sondrel {
 
+namespace {
+// The arguments as the system gave them: bytes, which need not be UTF-8.
+std::vector<std::string> g_arguments;
+}  // namespace
+
 // In a named namespace: wxIMPLEMENT_APP's wxGetApp() then has external
 // linkage and no compiler calls it unused.
 class SondrelApp : public wxApp {
  public:
   bool OnInit() override {
     // wxApp::OnInit is left out: its command-line parser would refuse the
-    // files named on the command line. They are kept for the list.
-    for (int i = 1; i < argc; ++i) {
-      const std::string arg = argv[i].utf8_string();
-      if (!arg.empty()) m_commandLineFiles.push_back(arg);
+    // files named on the command line. They are kept for the list, made
+    // absolute against the folder the program was started in.
+    for (const std::string& arg : g_arguments) {
+      if (!arg.empty()) m_commandLineFiles.push_back(AbsolutePath(arg));
     }
     SetAppName("Sondrel 3");
     // The audio engine starts before the main window; a failure has been
@@ -42,6 +48,7 @@ class SondrelApp : public wxApp {
     };
     auto* window = new MainWindow(*m_store, std::move(setup));
     window->Show();
+    window->AddCommandLinePaths(std::move(m_commandLineFiles));
     return true;
   }
 
@@ -53,7 +60,7 @@ class SondrelApp : public wxApp {
  private:
   // Outlives the main window, which saves to it when it is destroyed.
   std::unique_ptr<WxConfigStore> m_store;
-  // The files named on the command line, for the adding commands.
+  // The files and folders named on the command line, added like a drop.
   std::vector<std::string> m_commandLineFiles;
   bool m_engineStarted = false;
 };
@@ -65,5 +72,6 @@ wxIMPLEMENT_APP_NO_MAIN(sondrel::SondrelApp);
 int main(int argc, char** argv) {
   // --help and --version need no display: answered before GTK starts.
   if (sondrel::PrintInfoOption(argc, argv, stdout)) return 0;
+  sondrel::g_arguments.assign(argv + 1, argv + argc);
   return wxEntry(argc, argv);
 }

@@ -44,7 +44,11 @@ const char* const kHelp =
 
 Converts each FILE to the chosen output format, as the window's "Convert All"
 does, using the options stored by the window (the file sondrel/sondrel.conf
-in $XDG_CONFIG_HOME, by default ~/.config).
+in $XDG_CONFIG_HOME, by default ~/.config). A FILE that is a folder stands
+for every file in it and in its subfolders. The files are taken as the
+window takes files dropped on it: the General options "Do not load hidden
+files" and the extension filter apply, and a Windows shortcut (.lnk) that
+they would leave out is followed to its target.
 
 Options:
   --format ID|EXT    output format by catalogue id (1000) or extension (mp3);
@@ -295,13 +299,15 @@ int Run(int argc, char** argv) {
     return soundFont;
   };
 
-  // The list, filled like Add Files; the arguments are the batch, made
+  // The list, filled like files dropped on the window: folders are searched
+  // and the filters of the General page applied. The arguments are made
   // absolute so that one file named two ways is listed once. ".." is kept:
   // through a link it names another folder than the text suggests.
   FileList list;
   DuplicateIndex listed;
   AddTarget target{listed, [&list](FileItem item) { return list.Add(std::move(item)); }};
-  const AddResult added = AddPaths(state, target, AbsolutePaths(o.files));
+  const AddResult added =
+      AddDroppedPaths(state, target, SearchFilters::From(settings), AbsolutePaths(o.files));
   const bool allAdded = added.failed == 0;
 
   if (o.probe) {

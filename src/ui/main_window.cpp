@@ -4,6 +4,7 @@
 
 #include <wx/choice.h>
 #include <wx/dialog.h>
+#include <wx/dnd.h>
 #include <wx/menu.h>
 #include <wx/tooltip.h>
 
@@ -16,7 +17,9 @@
 #include "ui/dialog_font.h"
 #include "ui/file_list_ctrl.h"
 #include "ui/help.h"
+#include "ui/open_files_dialog.h"
 #include "ui/options_sheet.h"
+#include "ui/shell.h"
 #include "ui/skin_controls.h"
 #include "ui/window_background.h"
 
@@ -68,6 +71,29 @@ const wxRect kFormatListRect(11, 258, 102, 400);
 const wxRect kLinkLabelRect(9, 618, 113, 20);
 const wxRect kFileListRect(137, 63, 803, 575);
 
+constexpr const char* kChooseFolderPrompt = "Please choose a folder:";
+
+// Files and folders dropped on the window. The batch is added after the
+// drop has finished, so that the program the files came from is not kept
+// waiting while they are probed.
+class FileDrop : public wxFileDropTarget {
+ public:
+  explicit FileDrop(MainWindow& window) : m_window(window) {}
+
+  bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& names) override {
+    std::vector<std::string> paths;
+    paths.reserve(names.size());
+    // In the file system's own bytes, which need not be UTF-8.
+    for (const wxString& name : names) paths.emplace_back(name.fn_str().data());
+    m_window.CallAfter(
+        [&window = m_window, paths = std::move(paths)] { window.AddDroppedFiles(paths); });
+    return true;
+  }
+
+ private:
+  MainWindow& m_window;
+};
+
 }  // namespace
 
 MainWindow::MainWindow(SettingsStore& store, MainWindowSetup setup)
@@ -99,7 +125,8 @@ MainWindow::MainWindow(SettingsStore& store, MainWindowSetup setup)
   // 8. The format list.
   FillFormatList();
   BindCommands();
-  // 9. Dropped files come with the adding commands.
+  // 9. Files may be dropped from now on.
+  SetDropTarget(new FileDrop(*this));
   // 10. The help book on the very first start.
   CheckFirstRun(m_store, setup.openHelpOnFirstRun);
 }
@@ -216,8 +243,11 @@ void MainWindow::OnCommand(wxCommandEvent& event) {
   const int command = CommandOf(event.GetId());
   switch (command) {
     case kCmdAddFiles:
+      AddFiles();
+      break;
     case kCmdAddFolder:
-      break;  // built with the adding commands
+      AddFolder();
+      break;
     case kCmdOptions:
       ShowOptions(this, m_settings, m_catalogue, m_store, WmaFormatsOf(m_engine, m_catalogue));
       break;
@@ -344,6 +374,41 @@ void MainWindow::RemoveAll() {
   if (m_list->RowCount() == 0) return;
   m_list->RemoveAllRows();
   m_listed.Clear();
+}
+
+void MainWindow::AddFiles() {
+  const FileChoice choice = ChooseFilesToAdd(this);
+  if (choice.errorCode != 0) {
+    ShowMessage(ChooseFilesFailedMessage(choice.errorCode), MessageIcon::Exclamation);
+    return;
+  }
+  if (choice.paths.empty()) return;
+  PumpMessages();
+  AddPaths(m_engine, m_target, choice.paths);
+}
+
+void MainWindow::AddFolder() {
+  std::string folder;
+  if (!BrowseForFolder(this, kChooseFolderPrompt, m_settings.Folder, folder)) return;
+  m_settings.Folder = folder;
+  SaveSettings(m_store, kSaveFolder, m_settings, m_catalogue);
+  AddFolderPath(folder);
+}
+
+void MainWindow::AddFolderPath(const std::string& folder) {
+  sondrel::AddFolderPath(m_engine, m_target, SearchFilters::From(m_settings), folder);
+}
+
+void MainWindow::AddDroppedFiles(const std::vector<std::string>& paths) {
+  // A drop while a batch or a run works in this window waits for no one:
+  // the window refuses it, like any other input while it is disabled.
+  if (m_busyDepth > 0) return;
+  AddDroppedPaths(m_engine, m_target, SearchFilters::From(m_settings), paths);
+}
+
+void MainWindow::AddCommandLinePaths(std::vector<std::string> paths) {
+  if (paths.empty()) return;
+  CallAfter([this, paths = std::move(paths)] { AddDroppedFiles(paths); });
 }
 
 void MainWindow::ShowHelpMenu() {

@@ -52,6 +52,21 @@ class MainWindow : public wxFrame, public WxFrontend {
   // Where the adding code puts a batch: the duplicate index and AddFileRow.
   AddTarget& ListTarget() { return m_target; }
 
+  // The adding commands. Each shows the adding window and reports the files
+  // that failed in one message at the end; the window is disabled meanwhile.
+  // Add Files: the Open dialog.
+  void AddFiles();
+  // Add Folder: the folder browser, starting at the last folder chosen
+  // (stored at once), then AddFolderPath.
+  void AddFolder();
+  // Every accepted file below `folder`.
+  void AddFolderPath(const std::string& folder);
+  // Dropped files and folders: folders searched, every file filtered.
+  void AddDroppedFiles(const std::vector<std::string>& paths);
+  // Paths named on the command line: added like a drop once the events that
+  // are waiting now (the window's first showing) have been handled.
+  void AddCommandLinePaths(std::vector<std::string> paths);
+
   FileListCtrl& List() { return *m_list; }
   wxChoice& FormatList() { return *m_formats; }
   const ConvertSettings& Settings() const { return m_settings; }

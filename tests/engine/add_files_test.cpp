@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -112,6 +113,70 @@ TEST_F(AddFiles, TheSearchStepsWindowCarriesTheBatch) {
   EXPECT_TRUE(frontend.progress[0].closed);
   EXPECT_EQ(AddOneFile(state->opener, target, Item(0).sourcePath), 0) << "listed already";
   EXPECT_EQ(AddOneFile(state->opener, target, dir.File("missing.wav")), -1);
+}
+
+TEST_F(AddFiles, DroppedFoldersAreSearchedInTheAddingWindow) {
+  std::filesystem::create_directories(dir.Path() / "in" / "sub");
+  std::filesystem::create_directories(dir.Path() / "empty");
+  const std::string a = AddSource("in/a.wav", {});
+  const std::string b = AddSource("in/sub/b.wav", {});
+  const std::string c = AddSource("c.wav", {});
+  AddSource("in/skipped.ogg", {});
+  const SearchFilters wavOnly{false, true, {"wav"}};
+  EXPECT_EQ(AddDroppedPaths(*state, target, wavOnly, {dir.File("in"), c}), AddResult{});
+  ASSERT_EQ(list.RowCount(), 3);
+  EXPECT_EQ((std::vector<std::string>{Item(0).sourcePath, Item(1).sourcePath, Item(2).sourcePath}),
+            (std::vector<std::string>{a, b, c}));
+  const test::MemoryProgress& window = frontend.progress.at(0);
+  EXPECT_EQ(window.upperTexts,
+            (std::vector<std::string>{"Searching files...", "[1/3] Adding file a.wav...",
+                                      "[2/3] Adding file b.wav...", "[3/3] Adding file c.wav..."}));
+  EXPECT_TRUE(window.closed);
+  EXPECT_EQ(frontend.busyCalls, (std::vector<bool>{true, false}));
+
+  SCOPED_TRACE("a folder with nothing to add closes its window without a message");
+  EXPECT_EQ(AddFolderPath(*state, target, wavOnly, dir.File("empty")), AddResult{});
+  EXPECT_TRUE(frontend.progress.at(1).closed);
+  EXPECT_TRUE(frontend.messages.empty());
+  EXPECT_EQ(list.RowCount(), 3);
+}
+
+TEST_F(AddFiles, AFileThatVanishesAfterTheSearchIsAFailureLine) {
+  std::filesystem::create_directories(dir.Path() / "in");
+  AddSource("in/a.wav", {});
+  const std::string b = AddSource("in/b.wav", {});
+  // Once the batch is gathered (its bar has a range of 2), b.wav goes.
+  frontend.onPump = [&](test::MemoryFrontend& f) {
+    if (!f.progress.empty() && f.progress[0].upperRange == 2) std::filesystem::remove(b);
+  };
+  EXPECT_EQ(AddFolderPath(*state, target, SearchFilters{}, dir.File("in")), (AddResult{1, false}));
+  EXPECT_EQ(list.RowCount(), 1);
+  ASSERT_EQ(frontend.messages.size(), 1u);
+  EXPECT_NE(frontend.messages[0].first.find(b), std::string::npos);
+}
+
+TEST_F(AddFiles, CancelDuringTheSearchAddsNothing) {
+  for (const char* folder : {"in/a", "in/b"})
+    std::filesystem::create_directories(dir.Path() / folder);
+  AddSource("in/a/1.wav", {});
+  AddSource("in/b/2.wav", {});
+  frontend.onPump = [](test::MemoryFrontend& f) {
+    if (!f.progress.empty()) f.progress[0].cancel = f.pumps > 3;
+  };
+  EXPECT_EQ(AddFolderPath(*state, target, SearchFilters{}, dir.File("in")), (AddResult{0, true}));
+  EXPECT_EQ(list.RowCount(), 0);
+  EXPECT_TRUE(frontend.progress[0].closed);
+  EXPECT_TRUE(frontend.messages.empty());
+}
+
+TEST_F(AddFiles, AHugeDropKeepsPumpingAndItsReportShort) {
+  constexpr int kPaths = 100000;
+  std::vector<std::string> paths;
+  for (int i = 0; i < kPaths; ++i) paths.push_back(dir.File("gone/" + std::to_string(i) + ".wav"));
+  EXPECT_EQ(AddDroppedPaths(*state, target, SearchFilters{}, paths), (AddResult{kPaths, false}));
+  EXPECT_GE(frontend.pumps, kPaths);
+  ASSERT_EQ(frontend.messages.size(), 1u);
+  EXPECT_LT(frontend.messages[0].first.size(), 31u * (paths.back().size() + 100));
 }
 
 TEST(AddFailureReport, ListsThirtyPathsThenMore) {

@@ -73,6 +73,42 @@ TEST_F(Cli, ListFormatsAndProbe) {
       << probe.err;
 }
 
+TEST_F(Cli, AFolderStandsForItsFilesThroughTheFilters) {
+  for (const char* sub : {"folder/sub", "folder/.hidden"}) fs::create_directories(dir.Path() / sub);
+  const std::string a = Wav("folder/a.wav", 8000, 1, 0.5);
+  const std::string b = Wav("folder/sub/b.wav", 8000, 1, 0.5);
+  const std::string c = Wav("folder/.c.wav", 8000, 1, 0.5);
+  const std::string d = Wav("folder/.hidden/d.wav", 8000, 1, 0.5);
+  const std::string notes = dir.File("folder/notes.txt");
+  test::WriteFileBytes(notes, "not audio");
+
+  // Without filters every file is a candidate: notes.txt fails.
+  const Result probe = Run({"--probe", "folder/"});
+  EXPECT_EQ(probe.status, 1);
+  std::vector<std::string> probed;
+  for (const std::string& line : Lines(probe.out))
+    probed.push_back(line.substr(0, line.find('\t')));
+  EXPECT_EQ(probed, (std::vector<std::string>{c, a, d, b}));
+  EXPECT_NE(probe.err.find(notes), std::string::npos) << probe.err;
+
+  std::vector<std::string> args = {"--format", "mp3",
+                                   "--set",    "EnableExtFilter=1",
+                                   "--set",    "FilterExts=wav",
+                                   "--set",    "DoNotLoadHiddenFiles=1"};
+  for (const std::string& option : OutputOptions()) args.push_back(option);
+  args.push_back("folder/");
+  const Result convert = Run(args);
+  EXPECT_EQ(convert.status, 0) << convert.out << convert.err;
+  EXPECT_EQ(Lines(convert.out).size(), 3u) << convert.out;
+  std::vector<std::string> outputs;
+  for (const auto& entry : fs::directory_iterator(dir.Path() / "out")) {
+    outputs.push_back(entry.path().filename().string());
+  }
+  std::sort(outputs.begin(), outputs.end());
+  EXPECT_EQ(outputs, (std::vector<std::string>{"a.mp3", "b.mp3", "d.mp3"}))
+      << "a hidden file is left out, a hidden folder is searched";
+}
+
 TEST_F(Cli, ConvertsWithStoredAndOverriddenOptions) {
   const std::string a = Wav("a.wav", 44100, 2, 0.5);
   const std::string b = Wav("b.wav", 22050, 1, 0.5);

@@ -1,6 +1,8 @@
 #include "support/shell_link_fixtures.h"
 
 #include "decode/byte_fixtures.h"
+#include "platform/shell_link.h"
+#include "support/temp_dir.h"
 
 namespace sondrel::test {
 
@@ -49,5 +51,9 @@ std::string CountedWide(std::u16string_view text) {
 }
 
 void PatchLe32(std::string& bytes, size_t at, uint32_t value) { bytes.replace(at, 4, Le32(value)); }
+
+void WriteShortcut(const std::string& path, const std::string& target) {
+  WriteFileBytes(path, LinkHeader(kLinkHasLinkInfo) + LinkInfo(target, ""));
+}
 
 }  // namespace sondrel::test

@@ -24,6 +24,10 @@ std::string LinkInfo(const std::string& base, const std::string& suffix,
 std::string CountedAnsi(const std::string& text);
 std::string CountedWide(std::u16string_view text);
 
+// Writes a shortcut file at `path` whose local base path is `target` (an
+// absolute path of this system).
+void WriteShortcut(const std::string& path, const std::string& target);
+
 // Overwrites four bytes of `bytes` at `at` with a little-endian number.
 void PatchLe32(std::string& bytes, size_t at, uint32_t value);
 
