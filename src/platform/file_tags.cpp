@@ -77,37 +77,57 @@ SharedCover PickCover(const List& pictures, Data data) {
   return nullptr;
 }
 
+// The standard field of each text in the containers written here.
+struct StandardKey {
+  std::string FileTagFields::*text;
+  const char* id3;   // ID3v2.4 frame
+  const char* mp4;   // "ilst" atom
+  const char* xiph;  // Vorbis comment
+};
+constexpr StandardKey kStandardKeys[] = {
+    {&FileTagFields::title, "TIT2", "\251nam", "TITLE"},
+    {&FileTagFields::artist, "TPE1", "\251ART", "ARTIST"},
+    {&FileTagFields::album, "TALB", "\251alb", "ALBUM"},
+    {&FileTagFields::year, "TDRC", "\251day", "DATE"},
+    {&FileTagFields::genre, "TCON", "\251gen", "GENRE"},
+    {&FileTagFields::comment, "COMM", "\251cmt", "COMMENT"},
+    {&FileTagFields::composer, "TCOM", "\251wrt", "COMPOSER"},
+    {&FileTagFields::copyright, "TCOP", "cprt", "COPYRIGHT"},
+};
+
 // ---- ID3v2
 
 void SetId3Text(TagLib::ID3v2::Tag& tag, const char* id, const std::string& text) {
-  if (text.empty()) return;
   tag.removeFrames(id);
   auto* frame = new TagLib::ID3v2::TextIdentificationFrame(id, String::UTF16);
   frame->setText(Utf8(text));
   tag.addFrame(frame);
 }
 
-void WriteId3(TagLib::ID3v2::Tag& tag, const FileTagFields& f) {
-  SetId3Text(tag, "TIT2", f.title);
-  SetId3Text(tag, "TPE1", f.artist);
-  SetId3Text(tag, "TALB", f.album);
-  SetId3Text(tag, "TDRC", f.year);
-  SetId3Text(tag, "TCON", f.genre);
-  SetId3Text(tag, "TCOM", f.composer);
-  SetId3Text(tag, "TCOP", f.copyright);
-  if (f.track > 0) SetId3Text(tag, "TRCK", std::to_string(f.track));
-  if (!f.comment.empty()) {
-    // The comment players show is the COMM frame without a description.
-    const TagLib::ID3v2::FrameList comments = tag.frameList("COMM");
-    for (TagLib::ID3v2::Frame* frame : comments) {
-      auto* c = dynamic_cast<TagLib::ID3v2::CommentsFrame*>(frame);
-      if (c && c->description().isEmpty()) tag.removeFrame(frame);
-    }
-    auto* frame = new TagLib::ID3v2::CommentsFrame(String::UTF16);
-    frame->setLanguage("eng");
-    frame->setText(Utf8(f.comment));
-    tag.addFrame(frame);
+// The comment players show is the COMM frame without a description.
+void SetId3Comment(TagLib::ID3v2::Tag& tag, const std::string& text) {
+  const TagLib::ID3v2::FrameList comments = tag.frameList("COMM");
+  for (TagLib::ID3v2::Frame* frame : comments) {
+    auto* c = dynamic_cast<TagLib::ID3v2::CommentsFrame*>(frame);
+    if (c && c->description().isEmpty()) tag.removeFrame(frame);
   }
+  auto* frame = new TagLib::ID3v2::CommentsFrame(String::UTF16);
+  frame->setLanguage("eng");
+  frame->setText(Utf8(text));
+  tag.addFrame(frame);
+}
+
+void WriteId3(TagLib::ID3v2::Tag& tag, const FileTagFields& f) {
+  for (const StandardKey& key : kStandardKeys) {
+    const std::string& text = f.*key.text;
+    if (text.empty()) continue;
+    if (key.text == &FileTagFields::comment) {
+      SetId3Comment(tag, text);
+    } else {
+      SetId3Text(tag, key.id3, text);
+    }
+  }
+  if (f.track > 0) SetId3Text(tag, "TRCK", std::to_string(f.track));
   if (f.cover) {
     tag.removeFrames("APIC");
     auto* frame = new TagLib::ID3v2::AttachedPictureFrame;
@@ -131,20 +151,11 @@ SharedCover Id3Cover(TagLib::ID3v2::Tag* tag) {
 
 // ---- Vorbis comments (FLAC, Ogg)
 
-void SetXiphText(TagLib::Ogg::XiphComment& tag, const char* key, const std::string& text) {
-  if (!text.empty()) tag.addField(key, Utf8(text), true);
-}
-
 void WriteXiphTexts(TagLib::Ogg::XiphComment& tag, const FileTagFields& f) {
-  SetXiphText(tag, "TITLE", f.title);
-  SetXiphText(tag, "ARTIST", f.artist);
-  SetXiphText(tag, "ALBUM", f.album);
-  SetXiphText(tag, "DATE", f.year);
-  SetXiphText(tag, "GENRE", f.genre);
-  SetXiphText(tag, "COMMENT", f.comment);
-  SetXiphText(tag, "COMPOSER", f.composer);
-  SetXiphText(tag, "COPYRIGHT", f.copyright);
-  if (f.track > 0) SetXiphText(tag, "TRACKNUMBER", std::to_string(f.track));
+  for (const StandardKey& key : kStandardKeys) {
+    if (!(f.*key.text).empty()) tag.addField(key.xiph, Utf8(f.*key.text), true);
+  }
+  if (f.track > 0) tag.addField("TRACKNUMBER", std::to_string(f.track), true);
 }
 
 // A new picture block; the caller's list takes it over.
@@ -164,19 +175,10 @@ bool FitsFlacBlock(const CoverPicture& cover) {
 
 // ---- MP4
 
-void SetMp4Text(TagLib::MP4::Tag& tag, const char* key, const std::string& text) {
-  if (!text.empty()) tag.setItem(key, TagLib::StringList(Utf8(text)));
-}
-
 void WriteMp4(TagLib::MP4::Tag& tag, const FileTagFields& f) {
-  SetMp4Text(tag, "\251nam", f.title);
-  SetMp4Text(tag, "\251ART", f.artist);
-  SetMp4Text(tag, "\251alb", f.album);
-  SetMp4Text(tag, "\251day", f.year);
-  SetMp4Text(tag, "\251gen", f.genre);
-  SetMp4Text(tag, "\251cmt", f.comment);
-  SetMp4Text(tag, "\251wrt", f.composer);
-  SetMp4Text(tag, "cprt", f.copyright);
+  for (const StandardKey& key : kStandardKeys) {
+    if (!(f.*key.text).empty()) tag.setItem(key.mp4, TagLib::StringList(Utf8(f.*key.text)));
+  }
   if (f.track > 0) tag.setItem("trkn", TagLib::MP4::Item(f.track, 0));
   if (f.cover) {
     TagLib::MP4::CoverArtList list;
