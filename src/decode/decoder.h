@@ -12,12 +12,15 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/cover_picture.h"
+
 namespace sondrel {
 
 // Frames per Read call, and the size of the caller's planes.
 inline constexpr int kBlockFrames = 1152;
 
-// Nine tag texts, always in this order. UTF-8 inside the program.
+// Nine tag texts, always in this order, and the front cover. UTF-8 inside
+// the program.
 struct TagInfo {
   std::string title;
   std::string artist;
@@ -28,8 +31,14 @@ struct TagInfo {
   std::string track;
   std::string composer;
   std::string copyright;
+  // Shared with every writer that stores it; null when the source has none.
+  SharedCover cover;
 
-  bool operator==(const TagInfo&) const = default;
+  bool operator==(const TagInfo& o) const {
+    return title == o.title && artist == o.artist && album == o.album && year == o.year &&
+           genre == o.genre && comment == o.comment && track == o.track && composer == o.composer &&
+           copyright == o.copyright && SameCover(cover, o.cover);
+  }
 };
 
 class Decoder {

@@ -14,6 +14,8 @@
 #include <string>
 #include <variant>
 
+#include "platform/cover_picture.h"
+
 namespace sondrel {
 
 struct WmaFormatEntry;
@@ -55,6 +57,10 @@ class Encoder {
     (void)title, (void)artist, (void)album, (void)genre, (void)year, (void)comment;
     (void)composer, (void)copyright, (void)track;
   }
+  // The front cover to store with the tags (null: none). Kept shared, not
+  // copied; replaced by the next call; written at Close by writers whose
+  // containers hold a picture.
+  virtual void SetCover(SharedCover cover) { (void)cover; }
   // 3. The target file; created by Open, not before.
   virtual void SetOutputPath(const std::string& path) = 0;
   // 4 to 7. Stored only.

@@ -7,6 +7,7 @@
 #include "encode/amr_nb_frame_codec.h"
 #include "encode/codec_ids.h"
 #include "encode/lavc_codec.h"
+#include "platform/file_tags.h"
 #include "platform/text.h"
 
 namespace sondrel {
@@ -111,20 +112,12 @@ void FfmpegEncoder::SetTags(const std::string& title, const std::string& artist,
                             const std::string& album, const std::string& genre,
                             const std::string& year, const std::string& comment,
                             const std::string& composer, const std::string& copyright, int track) {
-  m_tags.clear();
-  auto add = [&](const char* key, const std::string& text) {
-    if (!text.empty()) m_tags.emplace_back(key, text);
-  };
-  add("title", title);
-  add("artist", artist);
-  add("author", artist);
-  add("album", album);
-  add("genre", genre);
-  add("date", year);
-  add("comment", comment);
-  if (track > 0) add("track", std::to_string(track));
-  add("composer", composer);
-  add("copyright", copyright);
+  // A text that does not convert to UTF-8 is left out.
+  auto utf8 = [](const std::string& text) { return AnsiToUtf8(text).value_or(std::string()); };
+  SharedCover cover = std::move(m_tags.cover);
+  m_tags = FileTagFields{utf8(title),           utf8(artist),    utf8(album),    utf8(year),
+                         utf8(genre),           utf8(comment),   utf8(composer), utf8(copyright),
+                         track > 0 ? track : 0, std::move(cover)};
 }
 
 void FfmpegEncoder::SetFormat(const FormatParams& params) {
@@ -161,7 +154,7 @@ void FfmpegEncoder::Reset(bool removeFile) {
   m_sampleRate = 0;
   m_bitRate = 0;
   m_channels = 0;
-  m_tags.clear();
+  m_tags = FileTagFields{};
 }
 
 int FfmpegEncoder::Open() {
@@ -223,11 +216,8 @@ int FfmpegEncoder::Open() {
     m_stream->codecpar->bits_per_coded_sample = 16;
   }
 
-  // Metadata is UTF-8 for every muxer; a text that does not convert is left out.
-  for (const auto& [key, text] : m_tags) {
-    if (std::optional<std::string> utf8 = AnsiToUtf8(text)) {
-      if (av_dict_set(&m_output->metadata, key, utf8->c_str(), 0) < 0) return fail();
-    }
+  if (TagContainerForMuxer(m_muxerName) == TagContainer::None && SetMuxerMetadata() < 0) {
+    return fail();
   }
 
   if (ffmpeg::OpenOutputFile(m_output.get(), m_path) < 0) return fail();
@@ -236,6 +226,25 @@ int FfmpegEncoder::Open() {
   m_sink = [this](AVPacket* packet) { return WritePacket(packet); };
   m_open = true;
   return 1;
+}
+
+int FfmpegEncoder::SetMuxerMetadata() {
+  // FFmpeg's generic keys, which the muxer maps to its container's own.
+  const std::pair<const char*, std::string> keys[] = {
+      {"title", m_tags.title},
+      {"artist", m_tags.artist},
+      {"album", m_tags.album},
+      {"genre", m_tags.genre},
+      {"date", m_tags.year},
+      {"comment", m_tags.comment},
+      {"track", m_tags.track > 0 ? std::to_string(m_tags.track) : std::string()},
+      {"composer", m_tags.composer},
+      {"copyright", m_tags.copyright},
+  };
+  for (const auto& [key, text] : keys) {
+    if (!text.empty() && av_dict_set(&m_output->metadata, key, text.c_str(), 0) < 0) return -1;
+  }
+  return 0;
 }
 
 int FfmpegEncoder::WritePacket(AVPacket* packet) {
@@ -312,6 +321,9 @@ int FfmpegEncoder::Close() {
       if (output->pb->error < 0) ok = false;
       if (avio_closep(&output->pb) < 0) ok = false;
     }
+    // Fields the muxer cannot place go in now, into the complete file.
+    const TagContainer container = TagContainerForMuxer(m_muxerName);
+    if (ok && container != TagContainer::None) ok = WriteFileTags(m_path, container, m_tags);
   }
   Reset(false);
   return ok ? 1 : 0;

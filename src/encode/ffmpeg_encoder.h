@@ -20,6 +20,7 @@
 #include "encode/frame_codec.h"
 #include "encode/lavc_codec.h"
 #include "platform/ffmpeg/ffmpeg_handles.h"
+#include "platform/file_tags.h"
 
 namespace sondrel {
 
@@ -28,10 +29,14 @@ class FfmpegEncoder : public Encoder {
   ~FfmpegEncoder() override;
 
   // Texts are in the locale's charset; they are stored as UTF-8. Empty texts
-  // and a track below 1 are left out.
+  // and a track below 1 are left out. Each field lands once, in the
+  // container's standard field: through the muxer where its mapping does
+  // that, else written with TagLib into the finished file at Close (MP3,
+  // MP2, the MPEG-4 family, FLAC, Ogg), which also stores the cover.
   void SetTags(const std::string& title, const std::string& artist, const std::string& album,
                const std::string& genre, const std::string& year, const std::string& comment,
                const std::string& composer, const std::string& copyright, int track) override;
+  void SetCover(SharedCover cover) override { m_tags.cover = std::move(cover); }
   void SetOutputPath(const std::string& path) override { m_path = path; }
   void SetSampleRate(int hertz) override { m_sampleRate = hertz; }
   void SetChannels(int count) override { m_channels = count; }
@@ -58,6 +63,8 @@ class FfmpegEncoder : public Encoder {
   // Frees everything and returns every field to the initial state; deletes
   // the file when `removeFile` and this writer created it.
   void Reset(bool removeFile);
+  // Gives the tags to a muxer that stores them itself; negative on failure.
+  int SetMuxerMetadata();
   int WritePacket(AVPacket* packet);
   int WriteFramed(const int16_t* left, const int16_t* right, int frames);
   int WriteDirect(const int16_t* left, const int16_t* right, int frames);
@@ -69,7 +76,7 @@ class FfmpegEncoder : public Encoder {
   int m_sampleRate = 0;
   int m_bitRate = 0;
   int m_channels = 0;
-  std::vector<std::pair<const char*, std::string>> m_tags;  // metadata key, text
+  FileTagFields m_tags;  // UTF-8
 
   // Open state.
   ffmpeg::OutputContext m_output;

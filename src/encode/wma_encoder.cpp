@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "encode/wma_format_list.h"
+#include "platform/file_tags.h"
 #include "platform/mediaruntime/wm_writer.h"
 #include "platform/text.h"
 
@@ -67,6 +68,7 @@ void WmaEncoder::Reset() {
   m_composer.reset();
   m_copyright.reset();
   m_track = 0;
+  m_cover.reset();
   m_sampleRate = 0;
   m_bitsPerSample = 0;
   m_channels = 0;
@@ -183,7 +185,12 @@ int WmaEncoder::Write(const int16_t* left, const int16_t* right, int frames) {
 }
 
 int WmaEncoder::Close() {
-  const bool ok = !m_writer || m_writer->EndWriting() == WmStatus::kOk;
+  bool ok = !m_writer || m_writer->EndWriting() == WmStatus::kOk;
+  if (ok && m_writer && m_cover) {
+    FileTagFields cover;
+    cover.cover = m_cover;
+    ok = WriteFileTags(m_path, TagContainer::Asf, cover);
+  }
   Reset();
   return ok ? 1 : 0;
 }

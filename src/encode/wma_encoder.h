@@ -27,6 +27,9 @@ class WmaEncoder : public Encoder {
   void SetTags(const std::string& title, const std::string& artist, const std::string& album,
                const std::string& genre, const std::string& year, const std::string& comment,
                const std::string& composer, const std::string& copyright, int track) override;
+  // The cover goes in as WM/Picture once the file is complete (a header
+  // attribute that may exceed 64 KiB).
+  void SetCover(SharedCover cover) override { m_cover = std::move(cover); }
   void SetOutputPath(const std::string& path) override { m_path = path; }
   void SetSampleRate(int hertz) override;
   void SetChannels(int count) override;
@@ -48,6 +51,7 @@ class WmaEncoder : public Encoder {
   std::optional<std::string> m_title, m_album, m_artist, m_genre, m_year, m_comment, m_composer,
       m_copyright;
   int m_track = 0;
+  SharedCover m_cover;
   int m_sampleRate = 0;
   int m_bitsPerSample = 0;
   int m_channels = 0;

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "decode/source_tags.h"
 #include "decode/source_type.h"
-#include "decode/wav_info_tags.h"
 #include "engine/encoder_choice.h"
 #include "engine/item_outcome.h"
 #include "engine/item_passes.h"
@@ -108,14 +108,10 @@ void SetFileTags(const RunContext& run, const ItemJob& job, Decoder& decoder, En
   } else if (settings.ID3TagType == kTagTransfer) {
     const FileItem& source = *job.source;
     TagInfo tags;
-    bool found = decoder.GetTags(tags) != 0;
-    if (!found && source.sourceType == kSourceWav) {
-      tags = TagInfo{};
-      found = ReadWavInfoTags(source.sourcePath, tags) != 0;
-    }
-    if (found) {
+    if (ReadSourceTags(decoder, source.sourcePath, source.sourceType, tags)) {
       encoder.SetTags(tags.title, tags.artist, tags.album, tags.genre, tags.year, tags.comment,
                       tags.composer, tags.copyright, TrackNumber(tags.track));
+      encoder.SetCover(tags.cover);
     }
   }
 }

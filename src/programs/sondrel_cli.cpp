@@ -23,6 +23,7 @@
 #include "engine/file_list.h"
 #include "engine/list_columns.h"
 #include "engine/settings.h"
+#include "platform/file_tags.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "programs/override_store.h"
@@ -67,7 +68,8 @@ Options:
                      settings prefix, codec names (tab-separated).
   --probe            print for each FILE: path, source type, duration,
                      bit rate, sample rate, channels (tab-separated, as the
-                     file list shows them); converts nothing.
+                     file list shows them), and "Cover" or "No cover" (whether
+                     its tag holds a picture); converts nothing.
   --json             print each result as one JSON object per line instead
                      of a tab-separated line (see Output).
   -h, --help         show this text.
@@ -85,7 +87,7 @@ Output:
      "converted": true|false}
   where target is the output's path ("" when none) and status and volume
   are the Output and Volume texts; with --probe: source, type, duration,
-  bitrate, samplerate, channels. Bytes of a name that are not UTF-8 are
+  bitrate, samplerate, channels, cover (true|false). Bytes of a name that are not UTF-8 are
   written \udcXX (Python's os.fsencode() turns them back into the bytes).
   Files that cannot be read are listed on stderr.
   Questions (MIDI soundfont, Windows Media runtime) are answered No and
@@ -313,17 +315,20 @@ int Run(int argc, char** argv) {
   if (o.probe) {
     for (int row = 0; row < list.RowCount(); ++row) {
       const FileItem& item = *list.ItemAt(row);
+      const bool cover = ReadCoverPicture(item.sourcePath) != nullptr;
       if (o.json) {
         PrintLine(JsonLine({{"source", item.sourcePath},
                             {"type", std::to_string(item.sourceType), true},
                             {"duration", DurationText(item.duration)},
                             {"bitrate", BitRateText(item.bitRate)},
                             {"samplerate", SampleRateText(item.sampleRate)},
-                            {"channels", ChannelsText(item.channels)}}));
+                            {"channels", ChannelsText(item.channels)},
+                            {"cover", cover ? "true" : "false", true}}));
       } else {
         PrintLine(EscapeField(item.sourcePath) + "\t" + std::to_string(item.sourceType) + "\t" +
                   DurationText(item.duration) + "\t" + BitRateText(item.bitRate) + "\t" +
-                  SampleRateText(item.sampleRate) + "\t" + ChannelsText(item.channels));
+                  SampleRateText(item.sampleRate) + "\t" + ChannelsText(item.channels) +
+                  (cover ? "\tCover" : "\tNo cover"));
       }
     }
     return allAdded ? kExitConverted : kExitFailed;

@@ -179,12 +179,12 @@ TEST_F(BassReader, TagsComeSplitAtTheLineBreaks) {
   TagInfo tags;
   ASSERT_EQ(d.GetTags(tags), 1);
   EXPECT_EQ(tags, (TagInfo{"Title", "Artist", "Album", "1987", "Jazz", "Comment", "12", "Composer",
-                           "Copyright"}));
+                           "Copyright", {}}));
 
   // Only three line breaks: track, title and artist; the rest untouched.
-  TagInfo partial{"t", "a", "al", "y", "g", "c", "tr", "co", "cp"};
+  TagInfo partial{"t", "a", "al", "y", "g", "c", "tr", "co", "cp", {}};
   StoreBassTagText("1\nSong\nBand\nAlbum without its break", partial);
-  EXPECT_EQ(partial, (TagInfo{"Song", "Band", "al", "y", "g", "c", "1", "co", "cp"}));
+  EXPECT_EQ(partial, (TagInfo{"Song", "Band", "al", "y", "g", "c", "1", "co", "cp", {}}));
   // Line breaks beyond the eighth stay in the copyright.
   TagInfo all;
   StoreBassTagText("1\n2\n3\n4\n5\n6\n7\n8\n9\n10", all);

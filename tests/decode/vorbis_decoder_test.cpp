@@ -211,7 +211,7 @@ TEST(VorbisDecoder, CommentsBecomeTags) {
     ASSERT_TRUE(test::WriteOggVorbis(path, 8000, 1, tone));
     VorbisDecoder d;
     ASSERT_EQ(d.Open(path, 0), 1);
-    TagInfo tags{"x", "x", "x", "x", "x", "x", "x", "x", "x"};
+    TagInfo tags{"x", "x", "x", "x", "x", "x", "x", "x", "x", {}};
     EXPECT_EQ(d.GetTags(tags), 1);
     EXPECT_EQ(tags, TagInfo{});
   }

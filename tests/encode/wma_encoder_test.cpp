@@ -95,7 +95,7 @@ TEST_F(WmaEncoderTest, TagsRoundTripThroughTheReaderAndFfprobe) {
   TagInfo tags;
   d.GetTags(tags);
   EXPECT_EQ(tags, (TagInfo{"Tïtle", "Artist", "Album", "2001", "Genre", "Comment", "7", "Composer",
-                           "(c) 2001"}));
+                           "(c) 2001", {}}));
   EXPECT_EQ(d.GetSampleRate(), 44100);
   EXPECT_EQ(d.GetChannels(), 2);
   EXPECT_EQ(d.GetDuration(), 1);

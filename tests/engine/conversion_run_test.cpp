@@ -181,7 +181,7 @@ TEST_F(ConversionRun, VolumeColumn) {
 TEST_F(ConversionRun, Tags) {
   FakeDecoderScript tagged = Tone(44100, 2, 4410);
   tagged.hasTags = true;
-  tagged.tags = {"T", "Ar", "Al", "1999", "Rock", "C", "7/12", "Co", "(c)"};
+  tagged.tags = {"T", "Ar", "Al", "1999", "Rock", "C", "7/12", "Co", "(c)", {}};
   const int a = List(AddSource("a.flac", tagged), kSourceFlac);
   const int b = List(AddSource("b.wav", Tone(44100, 2, 4410)), kSourceWav);
   const int c = List(AddSource("c.name.mp3", Tone(44100, 2, 4410)), kSourceMp3);

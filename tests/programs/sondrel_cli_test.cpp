@@ -16,7 +16,10 @@
 #include <gtest/gtest.h>
 
 #include "cli_fixture.h"
+#include "encode/format_catalogue.h"
+#include "support/audio_fixtures.h"
 #include "support/small_fs.h"
+#include "support/tag_files.h"
 
 namespace sondrel {
 namespace {
@@ -67,10 +70,17 @@ TEST_F(Cli, ListFormatsAndProbe) {
   const Result probe = Run({"--probe", wav, junk});
   EXPECT_EQ(probe.status, 1) << "one file could not be read";
   // WAV is read by the audio engine: the bit rate is the file's bytes per second.
-  EXPECT_EQ(probe.out, wav + "\t2000\t00:02\t706 kbps\t22050 Hz\tStereo\n");
+  EXPECT_EQ(probe.out, wav + "\t2000\t00:02\t706 kbps\t22050 Hz\tStereo\tNo cover\n");
   EXPECT_NE(probe.err.find("Failed to load the following files.\n\n" + junk + "\n"),
             std::string::npos)
       << probe.err;
+
+  const std::string covered = dir.File("covered.flac");
+  ASSERT_TRUE(test::WriteWithFfmpegWriter(covered, "flac", kCodecFlac, 22050, 2, 0,
+                                          test::Tone16(2, 22050, 22050)));
+  ASSERT_TRUE(test::AddFixtureCover(covered, test::FixtureCover(100)));
+  const Result withCover = Run({"--probe", "--json", covered});
+  EXPECT_NE(withCover.out.find("\"cover\": true}"), std::string::npos) << withCover.out;
 }
 
 TEST_F(Cli, AFolderStandsForItsFilesThroughTheFilters) {
@@ -179,7 +189,7 @@ TEST_F(Cli, ResultLinesKeepEveryName) {
   EXPECT_EQ(probe.out, "{\"source\": \"" + folder +
                            "link/../x.wav\", \"type\": 2000, \"duration\": \"00:01\", "
                            "\"bitrate\": \"128 kbps\", \"samplerate\": \"8000 Hz\", "
-                           "\"channels\": \"Mono\"}\n");
+                           "\"channels\": \"Mono\", \"cover\": false}\n");
 }
 
 TEST_F(Cli, MergeIntoOneFile) {
