@@ -21,38 +21,36 @@ void CAMROptPage::Build(wxSizer* sizer) {
   m_nbModes = AmrNbChoices(m_s.AMRMode);
   m_wbModes = AmrWbChoices(m_s.AMRWBMode);
   auto* grid = new wxFlexGridSizer(3, gap * 2, gap * 3);
-  m_nb = new wxRadioButton(this, kIdNb, "&NB (Narrow Band, 8000 Hz)", wxDefaultPosition,
-                           wxDefaultSize, wxRB_GROUP);
-  m_wb = new wxRadioButton(this, kIdWb, "&WB (Wide Band, 16000 Hz)");
+  auto* nb = new wxRadioButton(this, kIdNb, "&NB (Narrow Band, 8000 Hz)", wxDefaultPosition,
+                               wxDefaultSize, wxRB_GROUP);
+  auto* wb = new wxRadioButton(this, kIdWb, "&WB (Wide Band, 16000 Hz)");
   m_nbBox = new wxChoice(this, kIdNbBox);
   m_wbBox = new wxChoice(this, kIdWbBox);
   FillChoice(m_nbBox, m_nbModes);
   FillChoice(m_wbBox, m_wbModes);
-  grid->Add(m_nb, 0, wxALIGN_CENTER_VERTICAL);
+  grid->Add(nb, 0, wxALIGN_CENTER_VERTICAL);
   grid->Add(Label("&Bit Rate:", m_nbBox), 0, wxALIGN_CENTER_VERTICAL);
   grid->Add(m_nbBox);
-  grid->Add(m_wb, 0, wxALIGN_CENTER_VERTICAL);
+  grid->Add(wb, 0, wxALIGN_CENTER_VERTICAL);
   grid->Add(Label("Bit &Rate:", m_wbBox), 0, wxALIGN_CENTER_VERTICAL);
   grid->Add(m_wbBox);
   sizer->Add(grid, 0, wxLEFT | wxRIGHT, gap * 4);
-  m_dtx = new wxCheckBox(this, kIdAmrDtx, kDtxLabel);
-  m_dtx->SetValue(m_s.AMRDTX != 0);
-  sizer->Add(m_dtx, 0, wxALL, gap * 4);
+  AddCheck(sizer, kIdAmrDtx, kDtxLabel, m_s.AMRDTX != 0, wxALL, gap * 4);
   // Any type but wide band shows (and stores) narrow band.
-  (m_s.AMRType == kAmrWideBand ? m_wb : m_nb)->SetValue(true);
+  (m_s.AMRType == kAmrWideBand ? wb : nb)->SetValue(true);
   UpdateEnabled();
   OnChange(wxEVT_RADIOBUTTON, kIdNb);
   OnChange(wxEVT_RADIOBUTTON, kIdWb);
 }
 
 void CAMROptPage::UpdateEnabled() {
-  m_nbBox->Enable(m_nb->GetValue());
-  m_wbBox->Enable(m_wb->GetValue());
+  m_nbBox->Enable(Checked(kIdNb));
+  m_wbBox->Enable(Checked(kIdWb));
 }
 
 void CAMROptPage::Apply() {
-  m_s.AMRDTX = m_dtx->GetValue();
-  m_s.AMRType = m_wb->GetValue() ? kAmrWideBand : kAmrNarrowBand;
+  m_s.AMRDTX = Checked(kIdAmrDtx);
+  m_s.AMRType = Checked(kIdWb) ? kAmrWideBand : kAmrNarrowBand;
   m_s.AMRMode = ReadChoice(m_nbBox, m_nbModes).SelectedData(4);
   m_s.AMRWBMode = ReadChoice(m_wbBox, m_wbModes).SelectedData(4);
 }
@@ -76,13 +74,11 @@ void CAWBOptPage::Build(wxSizer* sizer) {
   row->Add(Label("&Bit Rate:", m_box), 0, wxALIGN_CENTER_VERTICAL);
   row->Add(m_box, 0, wxLEFT, gap * 2);
   sizer->Add(row, 0, wxLEFT | wxRIGHT, gap * 4);
-  m_dtx = new wxCheckBox(this, kIdAwbDtx, kDtxLabel);
-  m_dtx->SetValue(m_s.AWBDTX != 0);
-  sizer->Add(m_dtx, 0, wxALL, gap * 4);
+  AddCheck(sizer, kIdAwbDtx, kDtxLabel, m_s.AWBDTX != 0, wxALL, gap * 4);
 }
 
 void CAWBOptPage::Apply() {
-  m_s.AWBDTX = m_dtx->GetValue();
+  m_s.AWBDTX = Checked(kIdAwbDtx);
   m_s.AWBMode = ReadChoice(m_box, m_modes).SelectedData(4);
 }
 

@@ -4,8 +4,6 @@
 
 #include "ui/options_page.h"
 
-class wxCheckBox;
-
 namespace sondrel {
 
 class CAMROptPage : public SettingsPage {
@@ -22,11 +20,8 @@ class CAMROptPage : public SettingsPage {
  private:
   ChoiceList m_nbModes;
   ChoiceList m_wbModes;
-  wxRadioButton* m_nb = nullptr;
-  wxRadioButton* m_wb = nullptr;
   wxChoice* m_nbBox = nullptr;
   wxChoice* m_wbBox = nullptr;
-  wxCheckBox* m_dtx = nullptr;
 };
 
 class CAWBOptPage : public SettingsPage {
@@ -42,7 +37,6 @@ class CAWBOptPage : public SettingsPage {
  private:
   ChoiceList m_modes;
   wxChoice* m_box = nullptr;
-  wxCheckBox* m_dtx = nullptr;
 };
 
 }  // namespace sondrel

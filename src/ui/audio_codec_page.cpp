@@ -17,13 +17,14 @@ void CPageOptAudio::Build(wxSizer* sizer) {
   auto* grid = new wxFlexGridSizer(2, gap * 2, gap * 3);
   grid->AddGrowableCol(1);
   m_codec = new wxChoice(this, kIdCodec);
-  m_auto = new wxCheckBox(this, kIdAuto, "A&uto (the program will choose the best options)");
+  auto* autoCheck =
+      new wxCheckBox(this, kIdAuto, "A&uto (the program will choose the best options)");
   m_rates = new wxChoice(this, kIdSampleRate);
   m_bitRates = new wxChoice(this, kIdBitRate);
   m_channels = new wxChoice(this, kIdChannels);
   AddLabelled(grid, "&Codec:", m_codec);
   grid->AddSpacer(0);
-  grid->Add(m_auto);
+  grid->Add(autoCheck);
   AddLabelled(grid, "Sample &Rate:", m_rates);
   AddLabelled(grid, "&Bit Rate:", m_bitRates);
   AddLabelled(grid, "Channels:", m_channels);
@@ -31,7 +32,7 @@ void CPageOptAudio::Build(wxSizer* sizer) {
 
   m_boxes = AudioBoxesFor(m_row, m_values);
   FillChoice(m_codec, m_boxes.codecs);
-  m_auto->SetValue(m_values.autoEncParam != 0);
+  autoCheck->SetValue(m_values.autoEncParam != 0);
   Refill();
 
   Bind(
@@ -55,7 +56,7 @@ void CPageOptAudio::Refill() {
 }
 
 void CPageOptAudio::UpdateEnabled() {
-  const AudioEnabled enabled = AudioBoxesEnabled(m_boxes, m_auto->GetValue());
+  const AudioEnabled enabled = AudioBoxesEnabled(m_boxes, Checked(kIdAuto));
   m_rates->Enable(enabled.sampleRate);
   m_bitRates->Enable(enabled.bitRate);
   m_channels->Enable(enabled.channels);
@@ -71,7 +72,7 @@ AudioBoxes CPageOptAudio::Boxes() const {
 }
 
 void CPageOptAudio::Apply() {
-  m_values = ApplyAudioBoxes(Boxes(), m_auto->GetValue());
+  m_values = ApplyAudioBoxes(Boxes(), Checked(kIdAuto));
   StoreAudioValues(m_values, m_row);
 }
 

@@ -5,7 +5,6 @@
 #include "encode/format_catalogue.h"
 #include "ui/options_page.h"
 
-class wxCheckBox;
 class wxChoice;
 
 namespace sondrel {
@@ -31,7 +30,6 @@ class CPageOptAudio : public OptionsPage {
   AudioValues m_values;
   AudioBoxes m_boxes;
   wxChoice* m_codec = nullptr;
-  wxCheckBox* m_auto = nullptr;
   wxChoice* m_rates = nullptr;
   wxChoice* m_bitRates = nullptr;
   wxChoice* m_channels = nullptr;

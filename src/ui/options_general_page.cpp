@@ -28,21 +28,19 @@ constexpr const char* kChannelHelp =
 
 void COptGeneralPage::Build(wxSizer* sizer) {
   const int gap = Gap();
-  m_extFilter =
-      new wxCheckBox(this, kIdExtFilter,
-                     "&Only add the following file extensions for \"Add Folder\" and Drag/Drop");
+  AddCheck(sizer, kIdExtFilter,
+           "&Only add the following file extensions for \"Add Folder\" and Drag/Drop",
+           m_s.EnableExtFilter != 0, wxALL, gap);
   m_exts = new wxTextCtrl(this, kIdExts);
   ShowText(m_exts, m_s.FilterExts);
-  sizer->Add(m_extFilter, 0, wxALL, gap);
   sizer->Add(m_exts, 0, wxEXPAND | wxLEFT | wxRIGHT, gap * 5);
   sizer->Add(new wxStaticText(this, wxID_ANY,
                               "Note: use comma (,) to separate multiple extensions. For example: "
                               "wav,mp3,m4a,aac"),
              0, wxLEFT | wxRIGHT | wxBOTTOM, gap * 5);
-  m_hidden = new wxCheckBox(this, kIdHidden, "&Do not load hidden files");
-  m_dts = new wxCheckBox(this, kIdDts, "&Use DTS to decode CDA files");
-  sizer->Add(m_hidden, 0, wxALL, gap);
-  sizer->Add(m_dts, 0, wxALL, gap);
+  AddCheck(sizer, kIdHidden, "&Do not load hidden files", m_s.DoNotLoadHiddenFiles != 0, wxALL,
+           gap);
+  AddCheck(sizer, kIdDts, "&Use DTS to decode CDA files", m_s.EnableDTSForCDA != 0, wxALL, gap);
 
   auto* question = new wxBoxSizer(wxHORIZONTAL);
   question->Add(
@@ -59,18 +57,17 @@ void COptGeneralPage::Build(wxSizer* sizer) {
             wxRIGHT, gap * 4);
   sizer->Add(mono, 0, wxLEFT | wxRIGHT | wxBOTTOM, gap * 5);
 
-  auto lengthRow = [&](wxCheckBox*& check, int checkId, const char* checkText, wxTextCtrl*& edit,
+  auto lengthRow = [&](int checkId, const char* checkText, int32_t enabled, wxTextCtrl*& edit,
                        int editId, int32_t value, int spinId, const char* unit) {
     auto* row = new wxBoxSizer(wxHORIZONTAL);
-    check = new wxCheckBox(this, checkId, checkText);
-    row->Add(check, 0, wxALIGN_CENTER_VERTICAL);
+    AddCheck(row, checkId, checkText, enabled != 0, wxALIGN_CENTER_VERTICAL, 0);
     edit = AddNumberBox(row, gap, editId, value, 90, spinId, 0, kLengthMax, 100);
     row->Add(new wxStaticText(this, wxID_ANY, unit), 0, wxLEFT | wxALIGN_CENTER_VERTICAL, gap);
     sizer->Add(row, 0, wxALL, gap);
   };
-  lengthRow(m_skip, kIdSkip, "&Skip the first", m_skipLength, kIdSkipLength, m_s.SkipLength,
-            kIdSkipSpin, "milliseconds (ms) of each file (1 sec = 1000 ms)");
-  lengthRow(m_convert, kIdConvert, "Only &convert", m_convertLength, kIdConvertLength,
+  lengthRow(kIdSkip, "&Skip the first", m_s.EnableSkipLength, m_skipLength, kIdSkipLength,
+            m_s.SkipLength, kIdSkipSpin, "milliseconds (ms) of each file (1 sec = 1000 ms)");
+  lengthRow(kIdConvert, "Only &convert", m_s.EnableConvertLength, m_convertLength, kIdConvertLength,
             m_s.ConvertLength, kIdConvertSpin,
             "milliseconds (ms) length for each file (1 sec = 1000 ms)");
 
@@ -92,11 +89,6 @@ void COptGeneralPage::Build(wxSizer* sizer) {
     sizer->Add(row, 0, wxLEFT | wxTOP, gap * 5);
   }
 
-  m_extFilter->SetValue(m_s.EnableExtFilter != 0);
-  m_hidden->SetValue(m_s.DoNotLoadHiddenFiles != 0);
-  m_dts->SetValue(m_s.EnableDTSForCDA != 0);
-  m_skip->SetValue(m_s.EnableSkipLength != 0);
-  m_convert->SetValue(m_s.EnableConvertLength != 0);
   UpdateEnabled();
 
   OnChange(wxEVT_CHECKBOX, kIdExtFilter, [this] {
@@ -125,13 +117,13 @@ void COptGeneralPage::UpdateEnabled() {
 }
 
 std::optional<PageProblem> COptGeneralPage::Read() {
-  m_s.EnableExtFilter = m_extFilter->GetValue();
+  m_s.EnableExtFilter = Checked(kIdExtFilter);
   ReadText(m_exts, m_s.FilterExts);
-  m_s.DoNotLoadHiddenFiles = m_hidden->GetValue();
-  m_s.EnableDTSForCDA = m_dts->GetValue();
+  m_s.DoNotLoadHiddenFiles = Checked(kIdHidden);
+  m_s.EnableDTSForCDA = Checked(kIdDts);
   m_s.MonoType = CheckedRadio(kMonoIds);
-  m_s.EnableSkipLength = m_skip->GetValue();
-  m_s.EnableConvertLength = m_convert->GetValue();
+  m_s.EnableSkipLength = Checked(kIdSkip);
+  m_s.EnableConvertLength = Checked(kIdConvert);
   m_s.VolumeType = VolumeTypeFromIndex(CheckedRadio(kVolumeIds));
   // The number boxes keep their own text until the page is left.
   ConvertSettings numbers = m_s;

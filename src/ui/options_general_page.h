@@ -4,8 +4,6 @@
 
 #include "ui/options_page.h"
 
-class wxCheckBox;
-
 namespace sondrel {
 
 class COptGeneralPage : public SettingsPage {
@@ -20,13 +18,8 @@ class COptGeneralPage : public SettingsPage {
   void UpdateEnabled() override;
 
  private:
-  wxCheckBox* m_extFilter = nullptr;
   wxTextCtrl* m_exts = nullptr;
-  wxCheckBox* m_hidden = nullptr;
-  wxCheckBox* m_dts = nullptr;
-  wxCheckBox* m_skip = nullptr;
   wxTextCtrl* m_skipLength = nullptr;
-  wxCheckBox* m_convert = nullptr;
   wxTextCtrl* m_convertLength = nullptr;
   wxTextCtrl* m_volume = nullptr;
 };

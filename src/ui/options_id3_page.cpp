@@ -57,10 +57,8 @@ void CPageOptID3::Build(wxSizer* sizer) {
     }
     auto* titleRow = new wxBoxSizer(wxHORIZONTAL);
     titleRow->Add(edit, 1, wxALIGN_CENTER_VERTICAL);
-    m_titleAsFileName =
-        new wxCheckBox(this, kIdTitleAsFileName, "Na&me as file name (not include extension)");
-    m_titleAsFileName->SetValue(tag.TitleAsFileName != 0);
-    titleRow->Add(m_titleAsFileName, 0, wxLEFT | wxALIGN_CENTER_VERTICAL, gap * 2);
+    AddCheck(titleRow, kIdTitleAsFileName, "Na&me as file name (not include extension)",
+             tag.TitleAsFileName != 0, wxLEFT | wxALIGN_CENTER_VERTICAL, gap * 2);
     grid->Add(titleRow, 0, wxEXPAND);
   }
   wxArrayString genres;
@@ -88,7 +86,7 @@ void CPageOptID3::Build(wxSizer* sizer) {
 
   OnChange(wxEVT_RADIOBUTTON, kTagModeIds);
   OnChange(wxEVT_CHECKBOX, kIdTitleAsFileName, [this] {
-    if (!m_titleAsFileName->GetValue()) FindWindow(kIdTitle)->SetFocus();
+    if (!Checked(kIdTitleAsFileName)) FindWindow(kIdTitle)->SetFocus();
   });
   OnChange(wxEVT_RADIOBUTTON, kTrackIds, [this] {
     if (m_trackNumType == kTrackCustom) m_trackNum->SetFocus();
@@ -98,13 +96,13 @@ void CPageOptID3::Build(wxSizer* sizer) {
 void CPageOptID3::UpdateEnabled() {
   const bool custom = m_tagMode == 0;
   for (int id : kTrackIds) FindWindow(id)->Enable(custom);
-  m_titleAsFileName->Enable(custom);
+  FindWindow(kIdTitleAsFileName)->Enable(custom);
   for (const TagText& text : kTagTexts) FindWindow(text.id)->Enable(custom);
   m_genre->Enable(custom);
   const bool customTrack = custom && m_trackNumType == kTrackCustom;
   m_trackNum->Enable(customTrack);
   FindWindow(kIdTrackSpin)->Enable(customTrack);
-  FindWindow(kIdTitle)->Enable(custom && !m_titleAsFileName->GetValue());
+  FindWindow(kIdTitle)->Enable(custom && !Checked(kIdTitleAsFileName));
 }
 
 std::optional<PageProblem> CPageOptID3::Read() {
@@ -113,7 +111,7 @@ std::optional<PageProblem> CPageOptID3::Read() {
   m_trackNumType = CheckedRadio(kTrackIds);
   m_s.ID3TagType = ID3TagTypeFromIndex(m_tagMode);
   tag.TrackNumType = TrackNumTypeFromIndex(m_trackNumType);
-  tag.TitleAsFileName = m_titleAsFileName->GetValue();
+  tag.TitleAsFileName = Checked(kIdTitleAsFileName);
   for (const TagText& text : kTagTexts) {
     ReadText(static_cast<wxTextCtrl*>(FindWindow(text.id)), tag.*text.text);
   }

@@ -4,7 +4,6 @@
 
 #include "ui/options_page.h"
 
-class wxCheckBox;
 class wxComboBox;
 
 namespace sondrel {
@@ -23,7 +22,6 @@ class CPageOptID3 : public SettingsPage {
   int m_tagMode = 0;       // radio index: 0 custom, 1 transfer, 2 none
   int m_trackNumType = 0;  // radio index: 0 none, 1 sequence, 2 custom
   wxTextCtrl* m_trackNum = nullptr;
-  wxCheckBox* m_titleAsFileName = nullptr;
   wxComboBox* m_genre = nullptr;
 };
 

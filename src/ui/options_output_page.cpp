@@ -38,9 +38,7 @@ void COptOutputPage::Build(wxSizer* sizer) {
   grid->Add(folderRow, 0, wxEXPAND);
   sizer->Add(grid, 0, wxEXPAND | wxALL, gap);
 
-  m_createDirs = new wxCheckBox(this, kIdCreateDirs, "&Keep original directory tree");
-  m_createDirs->SetValue(m_s.CreateDirs != 0);
-  sizer->Add(m_createDirs, 0, wxALL, gap);
+  AddCheck(sizer, kIdCreateDirs, "&Keep original directory tree", m_s.CreateDirs != 0, wxALL, gap);
   sizer->Add(new wxStaticText(this, wxID_ANY,
                               "For example: source file \"/home/u/Music/pop/track01.mp3\", output "
                               "folder \"/home/u/Output\",\nthe output file goes to the folder "
@@ -54,14 +52,10 @@ void COptOutputPage::Build(wxSizer* sizer) {
   exists->Add(m_targetExists, 1, wxLEFT, gap);
   sizer->Add(exists, 0, wxEXPAND | wxALL, gap);
 
-  m_toDocuments = new wxCheckBox(this, kIdToDocuments,
-                                 "O&utput files to \"My Documents\" if creating file failure");
-  m_toDocuments->SetValue(m_s.OutputFiles2MyDocuments != 0);
-  m_browse =
-      new wxCheckBox(this, kIdBrowseOutput, "Bro&wse output folder when conversion completes");
-  m_browse->SetValue(m_s.BrowseOutputFolder != 0);
-  sizer->Add(m_toDocuments, 0, wxALL, gap);
-  sizer->Add(m_browse, 0, wxALL, gap);
+  AddCheck(sizer, kIdToDocuments, "O&utput files to \"My Documents\" if creating file failure",
+           m_s.OutputFiles2MyDocuments != 0, wxALL, gap);
+  AddCheck(sizer, kIdBrowseOutput, "Bro&wse output folder when conversion completes",
+           m_s.BrowseOutputFolder != 0, wxALL, gap);
   UpdateEnabled();
 
   Bind(
@@ -75,19 +69,16 @@ void COptOutputPage::Build(wxSizer* sizer) {
 void COptOutputPage::UpdateEnabled() {
   const bool specific =
       ReadChoice(m_folderOption, m_folderChoices).SelectedData(0) == kOutputSpecificFolder;
-  for (wxWindow* control : {static_cast<wxWindow*>(m_folder), FindWindow(kIdBrowse),
-                            FindWindow(kIdOpen), static_cast<wxWindow*>(m_createDirs)}) {
-    control->Enable(specific);
-  }
+  for (int id : {kIdFolder, kIdBrowse, kIdOpen, kIdCreateDirs}) FindWindow(id)->Enable(specific);
 }
 
 void COptOutputPage::ReadFolder() {
   m_s.DestOutputFolderOpt =
       ReadChoice(m_folderOption, m_folderChoices).SelectedData(kOutputSameAsSource);
   ReadText(m_folder, m_s.DestSpecifiedFolder);
-  m_s.CreateDirs = m_createDirs->GetValue();
-  m_s.OutputFiles2MyDocuments = m_toDocuments->GetValue();
-  m_s.BrowseOutputFolder = m_browse->GetValue();
+  m_s.CreateDirs = Checked(kIdCreateDirs);
+  m_s.OutputFiles2MyDocuments = Checked(kIdToDocuments);
+  m_s.BrowseOutputFolder = Checked(kIdBrowseOutput);
 }
 
 void COptOutputPage::OnBrowse() {

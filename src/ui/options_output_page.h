@@ -4,8 +4,6 @@
 
 #include "ui/options_page.h"
 
-class wxCheckBox;
-
 namespace sondrel {
 
 class COptOutputPage : public SettingsPage {
@@ -29,10 +27,7 @@ class COptOutputPage : public SettingsPage {
   ChoiceList m_existsChoices;
   wxChoice* m_folderOption = nullptr;
   wxTextCtrl* m_folder = nullptr;
-  wxCheckBox* m_createDirs = nullptr;
   wxChoice* m_targetExists = nullptr;
-  wxCheckBox* m_toDocuments = nullptr;
-  wxCheckBox* m_browse = nullptr;
 };
 
 }  // namespace sondrel

@@ -192,6 +192,20 @@ wxTextCtrl* OptionsPage::AddNumberBox(wxSizer* row, int leftGap, int id, int32_t
   return edit;
 }
 
+void OptionsPage::AddCheck(wxSizer* sizer, int id, const wxString& text, bool value, int flags,
+                           int border) {
+  auto* check = new wxCheckBox(this, id, text);
+  check->SetValue(value);
+  sizer->Add(check, 0, flags, border);
+}
+
+bool OptionsPage::Checked(int id) const {
+  const wxWindow* control = FindWindow(id);
+  if (auto* check = dynamic_cast<const wxCheckBox*>(control)) return check->GetValue();
+  if (auto* radio = dynamic_cast<const wxRadioButton*>(control)) return radio->GetValue();
+  return false;
+}
+
 void OptionsPage::AddLabelled(wxSizer* grid, const wxString& text, wxWindow* control, int flags) {
   grid->Add(Label(text, control), 0, wxALIGN_CENTER_VERTICAL);
   grid->Add(control, 0, flags);

@@ -89,6 +89,10 @@ class OptionsPage : public wxPanel {
   // `spinId`, added to `row` after `leftGap` pixels.
   wxTextCtrl* AddNumberBox(wxSizer* row, int leftGap, int id, int32_t value, int width, int spinId,
                            int low, int high, int step);
+  // A check box `id` set to `value`, added to `sizer` with `flags` and `border`.
+  void AddCheck(wxSizer* sizer, int id, const wxString& text, bool value, int flags, int border);
+  // Whether the check box or radio button `id` of this page is set.
+  bool Checked(int id) const;
   // A label and its control in a two-column grid.
   void AddLabelled(wxSizer* grid, const wxString& text, wxWindow* control, int flags = wxEXPAND);
   // The heading "Encoding Options" with its line, at the top of every encoding page.
