@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "decode/downmix.h"
+#include "decode/float_sample.h"
 #include "decode/g711.h"
 #include "decode/id3_tag_reader.h"
 #include "decode/ima_adpcm.h"
@@ -17,14 +18,6 @@ namespace sondrel {
 namespace {
 
 int ClampToInt(int64_t x) { return x > INT_MAX ? INT_MAX : static_cast<int>(x); }
-
-// v scaled to 32 bits, truncated, and its top 16 bits kept. Values outside
-// -1..1 are held at full scale rather than wrapped; NaN is silence.
-int16_t FloatToSample(double v) {
-  if (std::isnan(v)) return 0;
-  v = std::clamp(v, -1.0, 1.0);
-  return static_cast<int16_t>(static_cast<int64_t>(v * 2147483647.0) >> 16);
-}
 
 }  // namespace
 

@@ -7,17 +7,12 @@
 #include <new>
 
 #include "decode/downmix.h"
+#include "decode/float_sample.h"
 #include "decode/g711.h"
 #include "platform/bytes.h"
 
 namespace sondrel {
 namespace {
-
-int16_t FloatToSample(double v) {
-  if (std::isnan(v)) return 0;
-  v = std::clamp(v, -1.0, 1.0);
-  return static_cast<int16_t>(static_cast<int64_t>(v * 2147483647.0) >> 16);
-}
 
 int ClampToInt(uint64_t x) { return x > INT_MAX ? INT_MAX : static_cast<int>(x); }
 
