@@ -17,11 +17,14 @@ constexpr const char* kDtxLabel = "&Enable DTX (Discontinuous Transmission)";
 class CAMROptPage final : public SettingsPage {
   using SettingsPage::SettingsPage;
 
+  ChoiceBox m_nbModes;
+  ChoiceBox m_wbModes;
+
   void Apply() override {
     m_s.AMRDTX = Checked(kIdAmrDtx);
     m_s.AMRType = Checked(kIdWb) ? kAmrWideBand : kAmrNarrowBand;
-    m_s.AMRMode = ReadChoice(m_nbBox, m_nbModes).SelectedData(4);
-    m_s.AMRWBMode = ReadChoice(m_wbBox, m_wbModes).SelectedData(4);
+    m_s.AMRMode = m_nbModes.Selected(4);
+    m_s.AMRWBMode = m_wbModes.Selected(4);
   }
 
   void KeepValid() override {
@@ -34,22 +37,18 @@ class CAMROptPage final : public SettingsPage {
   void Build(wxSizer* sizer) override {
     const int gap = Gap();
     AddEncodingHeading(sizer);
-    m_nbModes = AmrNbChoices(m_s.AMRMode);
-    m_wbModes = AmrWbChoices(m_s.AMRWBMode);
     auto* grid = new wxFlexGridSizer(3, gap * 2, gap * 3);
     auto* nb = new wxRadioButton(this, kIdNb, "&NB (Narrow Band, 8000 Hz)", wxDefaultPosition,
                                  wxDefaultSize, wxRB_GROUP);
     auto* wb = new wxRadioButton(this, kIdWb, "&WB (Wide Band, 16000 Hz)");
-    m_nbBox = new wxChoice(this, kIdNbBox);
-    m_wbBox = new wxChoice(this, kIdWbBox);
-    FillChoice(m_nbBox, m_nbModes);
-    FillChoice(m_wbBox, m_wbModes);
+    wxChoice* nbBox = MakeChoice(m_nbModes, kIdNbBox, AmrNbChoices(m_s.AMRMode));
+    wxChoice* wbBox = MakeChoice(m_wbModes, kIdWbBox, AmrWbChoices(m_s.AMRWBMode));
     grid->Add(nb, 0, wxALIGN_CENTER_VERTICAL);
-    grid->Add(Label("&Bit Rate:", m_nbBox), 0, wxALIGN_CENTER_VERTICAL);
-    grid->Add(m_nbBox);
+    grid->Add(Label("&Bit Rate:", nbBox), 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(nbBox);
     grid->Add(wb, 0, wxALIGN_CENTER_VERTICAL);
-    grid->Add(Label("Bit &Rate:", m_wbBox), 0, wxALIGN_CENTER_VERTICAL);
-    grid->Add(m_wbBox);
+    grid->Add(Label("Bit &Rate:", wbBox), 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(wbBox);
     sizer->Add(grid, 0, wxLEFT | wxRIGHT, gap * 4);
     AddCheck(sizer, kIdAmrDtx, kDtxLabel, m_s.AMRDTX != 0, wxALL, gap * 4);
     // Any type but wide band shows (and stores) narrow band.
@@ -60,22 +59,19 @@ class CAMROptPage final : public SettingsPage {
   }
 
   void UpdateEnabled() override {
-    m_nbBox->Enable(Checked(kIdNb));
-    m_wbBox->Enable(Checked(kIdWb));
+    m_nbModes.box->Enable(Checked(kIdNb));
+    m_wbModes.box->Enable(Checked(kIdWb));
   }
-
-  ChoiceList m_nbModes;
-  ChoiceList m_wbModes;
-  wxChoice* m_nbBox = nullptr;
-  wxChoice* m_wbBox = nullptr;
 };
 
 class CAWBOptPage final : public SettingsPage {
   using SettingsPage::SettingsPage;
 
+  ChoiceBox m_modes;
+
   void Apply() override {
     m_s.AWBDTX = Checked(kIdAwbDtx);
-    m_s.AWBMode = ReadChoice(m_box, m_modes).SelectedData(4);
+    m_s.AWBMode = m_modes.Selected(4);
   }
 
   void KeepValid() override {
@@ -86,20 +82,15 @@ class CAWBOptPage final : public SettingsPage {
   void Build(wxSizer* sizer) override {
     const int gap = Gap();
     AddEncodingHeading(sizer);
-    m_modes = AmrWbChoices(m_s.AWBMode);
     sizer->Add(new wxStaticText(this, wxID_ANY, "Sample Frequency: 16000 Hz"), 0,
                wxLEFT | wxRIGHT | wxBOTTOM, gap * 4);
     auto* row = new wxBoxSizer(wxHORIZONTAL);
-    m_box = new wxChoice(this, kIdAwbBox);
-    FillChoice(m_box, m_modes);
-    row->Add(Label("&Bit Rate:", m_box), 0, wxALIGN_CENTER_VERTICAL);
-    row->Add(m_box, 0, wxLEFT, gap * 2);
+    wxChoice* box = MakeChoice(m_modes, kIdAwbBox, AmrWbChoices(m_s.AWBMode));
+    row->Add(Label("&Bit Rate:", box), 0, wxALIGN_CENTER_VERTICAL);
+    row->Add(box, 0, wxLEFT, gap * 2);
     sizer->Add(row, 0, wxLEFT | wxRIGHT, gap * 4);
     AddCheck(sizer, kIdAwbDtx, kDtxLabel, m_s.AWBDTX != 0, wxALL, gap * 4);
   }
-
-  ChoiceList m_modes;
-  wxChoice* m_box = nullptr;
 };
 
 }  // namespace

@@ -18,6 +18,14 @@ class CPageOptAudio final : public OptionsPage {
       : OptionsPage(parent, PageTitle(row)), m_row(row), m_values(AudioValuesOf(row)) {}
 
  private:
+  FormatRow& m_row;
+  AudioValues m_values;
+  AudioBoxes m_boxes;
+  wxChoice* m_codec = nullptr;
+  wxChoice* m_rates = nullptr;
+  wxChoice* m_bitRates = nullptr;
+  wxChoice* m_channels = nullptr;
+
   void Apply() override {
     m_values = ApplyAudioBoxes(Boxes(), Checked(kIdAuto));
     StoreAudioValues(m_values, m_row);
@@ -85,15 +93,6 @@ class CPageOptAudio final : public OptionsPage {
     boxes.channels = ReadChoice(m_channels, boxes.channels);
     return boxes;
   }
-
-  FormatRow& m_row;
-
-  AudioValues m_values;
-  AudioBoxes m_boxes;
-  wxChoice* m_codec = nullptr;
-  wxChoice* m_rates = nullptr;
-  wxChoice* m_bitRates = nullptr;
-  wxChoice* m_channels = nullptr;
 };
 
 }  // namespace

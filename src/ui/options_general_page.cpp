@@ -28,6 +28,11 @@ constexpr const char* kChannelHelp =
 class COptGeneralPage final : public SettingsPage {
   using SettingsPage::SettingsPage;
 
+  wxTextCtrl* m_exts = nullptr;
+  wxTextCtrl* m_skipLength = nullptr;
+  wxTextCtrl* m_convertLength = nullptr;
+  wxTextCtrl* m_volume = nullptr;
+
   void Build(wxSizer* sizer) override {
     const int gap = Gap();
     AddCheck(sizer, kIdExtFilter,
@@ -139,11 +144,6 @@ class COptGeneralPage final : public SettingsPage {
     m_volume->Enable(manual);
     FindWindow(kIdVolumeSpin)->Enable(manual);
   }
-
-  wxTextCtrl* m_exts = nullptr;
-  wxTextCtrl* m_skipLength = nullptr;
-  wxTextCtrl* m_convertLength = nullptr;
-  wxTextCtrl* m_volume = nullptr;
 };
 
 }  // namespace

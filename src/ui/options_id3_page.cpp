@@ -35,6 +35,11 @@ constexpr TagText kTagTexts[] = {
 class CPageOptID3 final : public SettingsPage {
   using SettingsPage::SettingsPage;
 
+  int m_tagMode = 0;       // radio index: 0 custom, 1 transfer, 2 none
+  int m_trackNumType = 0;  // radio index: 0 none, 1 sequence, 2 custom
+  wxTextCtrl* m_trackNum = nullptr;
+  wxComboBox* m_genre = nullptr;
+
   void Build(wxSizer* sizer) override {
     const int gap = Gap();
     const CustomTagSettings& tag = m_s.customTag;
@@ -121,11 +126,6 @@ class CPageOptID3 final : public SettingsPage {
     FindWindow(kIdTrackSpin)->Enable(customTrack);
     FindWindow(kIdTitle)->Enable(custom && !Checked(kIdTitleAsFileName));
   }
-
-  int m_tagMode = 0;       // radio index: 0 custom, 1 transfer, 2 none
-  int m_trackNumType = 0;  // radio index: 0 none, 1 sequence, 2 custom
-  wxTextCtrl* m_trackNum = nullptr;
-  wxComboBox* m_genre = nullptr;
 };
 
 }  // namespace

@@ -22,18 +22,21 @@ namespace {
 class COptOutputPage final : public SettingsPage {
   using SettingsPage::SettingsPage;
 
+  ChoiceBox m_folderOption;
+  ChoiceBox m_targetExists;
+  wxTextCtrl* m_folder = nullptr;
+
   void Build(wxSizer* sizer) override {
     const int gap = Gap();
-    m_folderChoices = OutputFolderChoices(m_s.DestOutputFolderOpt);
-    m_s.DestOutputFolderOpt = m_folderChoices.SelectedData(kOutputSameAsSource);
-    m_existsChoices = TargetExistsChoices(m_s.TargetExistsOpt);
-    m_s.TargetExistsOpt = m_existsChoices.SelectedData(kTargetRename);
+    ChoiceList folderChoices = OutputFolderChoices(m_s.DestOutputFolderOpt);
+    m_s.DestOutputFolderOpt = folderChoices.SelectedData(kOutputSameAsSource);
+    ChoiceList existsChoices = TargetExistsChoices(m_s.TargetExistsOpt);
+    m_s.TargetExistsOpt = existsChoices.SelectedData(kTargetRename);
 
     auto* grid = new wxFlexGridSizer(2, gap, gap * 2);
     grid->AddGrowableCol(1);
-    m_folderOption = new wxChoice(this, kIdFolderOption);
-    FillChoice(m_folderOption, m_folderChoices);
-    AddLabelled(grid, "&Output folder:", m_folderOption);
+    AddLabelled(grid, "&Output folder:",
+                MakeChoice(m_folderOption, kIdFolderOption, std::move(folderChoices)));
     m_folder = new wxTextCtrl(this, kIdFolder);
     ShowText(m_folder, m_s.DestSpecifiedFolder);
     grid->Add(Label("&Specific folder:", m_folder), 0, wxALIGN_CENTER_VERTICAL);
@@ -54,10 +57,9 @@ class COptOutputPage final : public SettingsPage {
         0, wxLEFT | wxRIGHT | wxBOTTOM, gap * 5);
 
     auto* exists = new wxBoxSizer(wxHORIZONTAL);
-    m_targetExists = new wxChoice(this, kIdTargetExists);
-    FillChoice(m_targetExists, m_existsChoices);
-    exists->Add(Label("&If target file exists ", m_targetExists), 0, wxALIGN_CENTER_VERTICAL);
-    exists->Add(m_targetExists, 1, wxLEFT, gap);
+    wxChoice* existsBox = MakeChoice(m_targetExists, kIdTargetExists, std::move(existsChoices));
+    exists->Add(Label("&If target file exists ", existsBox), 0, wxALIGN_CENTER_VERTICAL);
+    exists->Add(existsBox, 1, wxLEFT, gap);
     sizer->Add(exists, 0, wxEXPAND | wxALL, gap);
 
     AddCheck(sizer, kIdToDocuments, "O&utput files to \"My Documents\" if creating file failure",
@@ -79,20 +81,18 @@ class COptOutputPage final : public SettingsPage {
     ReadFolder();
     std::optional<PageProblem> problem =
         CheckOutputPage(m_s.DestOutputFolderOpt, m_s.DestSpecifiedFolder);
-    m_s.TargetExistsOpt = ReadChoice(m_targetExists, m_existsChoices).SelectedData(kTargetRename);
+    m_s.TargetExistsOpt = m_targetExists.Selected(kTargetRename);
     return problem;
   }
 
   void UpdateEnabled() override {
-    const bool specific =
-        ReadChoice(m_folderOption, m_folderChoices).SelectedData(0) == kOutputSpecificFolder;
+    const bool specific = m_folderOption.Selected(0) == kOutputSpecificFolder;
     for (int id : {kIdFolder, kIdBrowse, kIdOpen, kIdCreateDirs}) FindWindow(id)->Enable(specific);
   }
 
   // Reads every control but the target-exists choice.
   void ReadFolder() {
-    m_s.DestOutputFolderOpt =
-        ReadChoice(m_folderOption, m_folderChoices).SelectedData(kOutputSameAsSource);
+    m_s.DestOutputFolderOpt = m_folderOption.Selected(kOutputSameAsSource);
     ReadText(m_folder, m_s.DestSpecifiedFolder);
     m_s.CreateDirs = Checked(kIdCreateDirs);
     m_s.OutputFiles2MyDocuments = Checked(kIdToDocuments);
@@ -121,12 +121,6 @@ class COptOutputPage final : public SettingsPage {
                        "automatically when converting files.",
                    MessageIcon::Exclamation, this);
   }
-
-  ChoiceList m_folderChoices;
-  ChoiceList m_existsChoices;
-  wxChoice* m_folderOption = nullptr;
-  wxTextCtrl* m_folder = nullptr;
-  wxChoice* m_targetExists = nullptr;
 };
 
 }  // namespace

@@ -17,9 +17,13 @@ class CPageWMAOptions final : public SettingsPage {
       : SettingsPage(parent, "WMA/WMV/ASF", settings), m_loadFormats(std::move(loadFormats)) {}
 
  private:
+  WmaFormatsLoader m_loadFormats;
+  const WmaFormatList* m_formats = nullptr;
+  ChoiceBox m_choices;
+
   void Apply() override {
     const WmaValues values =
-        ApplyWmaChoice(m_formats, ReadChoice(m_box, m_choices).SelectedData(-1),
+        ApplyWmaChoice(m_formats, m_choices.Selected(-1),
                        {m_s.WMAAutoEncParam, m_s.WMASampleRate, m_s.WMABitRate, m_s.WMAChannels});
     m_s.WMAAutoEncParam = values.autoEncParam;
     m_s.WMASampleRate = values.sampleRate;
@@ -31,20 +35,13 @@ class CPageWMAOptions final : public SettingsPage {
     const int gap = Gap();
     AddEncodingHeading(sizer);
     m_formats = m_loadFormats ? m_loadFormats() : nullptr;
-    m_choices = WmaChoices(
-        m_formats, {m_s.WMAAutoEncParam, m_s.WMASampleRate, m_s.WMABitRate, m_s.WMAChannels});
-    m_box = new wxChoice(this, kIdWmaFormats);
-    FillChoice(m_box, m_choices);
-    sizer->Add(Label("&Encoding Options: (sample rate, bit rate, channels)", m_box), 0,
+    wxChoice* box = MakeChoice(m_choices, kIdWmaFormats,
+                               WmaChoices(m_formats, {m_s.WMAAutoEncParam, m_s.WMASampleRate,
+                                                      m_s.WMABitRate, m_s.WMAChannels}));
+    sizer->Add(Label("&Encoding Options: (sample rate, bit rate, channels)", box), 0,
                wxLEFT | wxRIGHT, gap * 4);
-    sizer->Add(m_box, 0, wxEXPAND | wxALL, gap * 4);
+    sizer->Add(box, 0, wxEXPAND | wxALL, gap * 4);
   }
-
-  const WmaFormatList* m_formats = nullptr;
-
-  WmaFormatsLoader m_loadFormats;
-  ChoiceList m_choices;
-  wxChoice* m_box = nullptr;
 };
 
 }  // namespace
