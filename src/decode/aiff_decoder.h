@@ -57,28 +57,32 @@ class AiffDecoder : public Decoder {
 
   std::unique_ptr<uint8_t[]> m_work;
   File m_file;
-  TagInfo m_tags;
-
-  AiffComm m_comm;
-  // From SSND.
-  int64_t m_dataStart = 0;
-  int64_t m_dataLength = 0;
-
-  Coding m_coding = Coding::Pcm;
-  bool m_littleEndian = false;
-  int m_sampleSize = 0;  // bits per stored sample
-  int m_container = 0;   // bytes per stored sample (PCM-like codings)
-  int64_t m_frames = 0;
-  int64_t m_dataRemaining = 0;
-  int m_channelsUsed = 0;
-  bool m_ended = false;
-
   Gsm610Decoder m_gsm;
-  DwvwDecoder m_dwvw;
-  int64_t m_dwvwFramesLeft = -1;  // -1: no limit from COMM
-  // The output frame being assembled from an interleaved sample stream.
-  int16_t m_pending[8] = {};
-  int m_pendingChannel = 0;
+  // What one open file sets; Close puts back these values.
+  struct OpenFile {
+    TagInfo tags;
+
+    AiffComm comm;
+    // From SSND.
+    int64_t dataStart = 0;
+    int64_t dataLength = 0;
+
+    Coding coding = Coding::Pcm;
+    bool littleEndian = false;
+    int sampleSize = 0;  // bits per stored sample
+    int container = 0;   // bytes per stored sample (PCM-like codings)
+    int64_t frames = 0;
+    int64_t dataRemaining = 0;
+    int channelsUsed = 0;
+    bool ended = false;
+
+    DwvwDecoder dwvw;
+    int64_t dwvwFramesLeft = -1;  // -1: no limit from COMM
+    // The output frame being assembled from an interleaved sample stream.
+    int16_t pending[8] = {};
+    int pendingChannel = 0;
+  };
+  OpenFile m_open;
 };
 
 }  // namespace sondrel

@@ -7,17 +7,12 @@
 #include <new>
 
 #include "decode/downmix.h"
+#include "decode/float_sample.h"
 #include "decode/g711.h"
 #include "platform/bytes.h"
 
 namespace sondrel {
 namespace {
-
-int16_t FloatToSample(double v) {
-  if (std::isnan(v)) return 0;
-  v = std::clamp(v, -1.0, 1.0);
-  return static_cast<int16_t>(static_cast<int64_t>(v * 2147483647.0) >> 16);
-}
 
 int ClampToInt(uint64_t x) { return x > INT_MAX ? INT_MAX : static_cast<int>(x); }
 
@@ -27,16 +22,7 @@ AuDecoder::AuDecoder() : m_buffer(new (std::nothrow) uint8_t[kReadBufferSize]) {
 
 void AuDecoder::Close() {
   m_file.Close();
-  m_bigEndian = true;
-  m_encoding = 0;
-  m_bits = 0;
-  m_sampleBytes = 0;
-  m_dataOffset = 0;
-  m_channelsUsed = 0;
-  m_g72x = G72xDecoder();
-  m_reservoir = 0;
-  m_bitCount = 0;
-  m_nextIsRight = false;
+  m_open = OpenFile{};
   ResetProperties();
 }
 
@@ -51,26 +37,26 @@ int AuDecoder::Open(const std::string& path, int renderRate) {
     Close();
     return 0;
   }
-  m_bigEndian = header->bigEndian;
-  m_encoding = header->encoding;
-  m_bits = header->bits;
-  m_sampleBytes = IsAuAdpcm(m_encoding) ? 0 : m_bits / 8;
-  if (IsAuAdpcm(m_encoding)) m_g72x.Start(m_bits);
-  m_dataOffset = header->dataOffset;
+  m_open.bigEndian = header->bigEndian;
+  m_open.encoding = header->encoding;
+  m_open.bits = header->bits;
+  m_open.sampleBytes = IsAuAdpcm(m_open.encoding) ? 0 : m_open.bits / 8;
+  if (IsAuAdpcm(m_open.encoding)) m_open.g72x.Start(m_open.bits);
+  m_open.dataOffset = header->dataOffset;
   const uint32_t channels = header->channels;
   const uint32_t rate = header->rate;
 
   SetChannelProperties(static_cast<int>(channels));
-  m_channelsUsed = std::min(static_cast<int>(channels), 8);
+  m_open.channelsUsed = std::min(static_cast<int>(channels), 8);
   m_sampleRate = static_cast<int>(rate);
   m_length = header->dataLength;
 
   const uint64_t length = static_cast<uint64_t>(m_length);
-  const uint64_t seconds = (length * 8 / (uint64_t(m_bits) * channels)) / rate;
+  const uint64_t seconds = (length * 8 / (uint64_t(m_open.bits) * channels)) / rate;
   m_duration = ClampToInt(seconds);
   m_bitRate = seconds != 0 ? ClampToInt(length / (seconds * 125))
-                           : ClampToInt(uint64_t(m_bits) * channels * rate / 1000);
-  if (!m_file.Seek(static_cast<uint64_t>(m_dataOffset))) {
+                           : ClampToInt(uint64_t(m_open.bits) * channels * rate / 1000);
+  if (!m_file.Seek(static_cast<uint64_t>(m_open.dataOffset))) {
     Close();
     return 0;
   }
@@ -79,7 +65,7 @@ int AuDecoder::Open(const std::string& path, int renderRate) {
 }
 
 int16_t AuDecoder::SampleAt(const uint8_t* p) const {
-  switch (m_encoding) {
+  switch (m_open.encoding) {
     case kAuMulaw:
       return MulawToLinear(p[0]);
     case kAuAlaw:
@@ -87,18 +73,18 @@ int16_t AuDecoder::SampleAt(const uint8_t* p) const {
     case kAuPcm8:
       return static_cast<int16_t>(static_cast<int8_t>(p[0]) * 256);
     case kAuFloat: {
-      const uint32_t bits = m_bigEndian ? LoadBe32(p) : LoadLe32(p);
+      const uint32_t bits = m_open.bigEndian ? LoadBe32(p) : LoadLe32(p);
       return FloatToSample(std::bit_cast<float>(bits));
     }
     case kAuDouble: {
-      const uint64_t bits = m_bigEndian ? LoadBe64(p) : LoadLe64(p);
+      const uint64_t bits = m_open.bigEndian ? LoadBe64(p) : LoadLe64(p);
       return FloatToSample(std::bit_cast<double>(bits));
     }
     default: {
       // PCM of 16 to 32 bits: the two most significant bytes.
-      const int k = m_sampleBytes;
-      return m_bigEndian ? static_cast<int16_t>((p[0] << 8) | p[1])
-                         : static_cast<int16_t>((p[k - 1] << 8) | p[k - 2]);
+      const int k = m_open.sampleBytes;
+      return m_open.bigEndian ? static_cast<int16_t>((p[0] << 8) | p[1])
+                              : static_cast<int16_t>((p[k - 1] << 8) | p[k - 2]);
     }
   }
 }
@@ -108,49 +94,49 @@ int AuDecoder::Read(int16_t* left, int16_t* right) {
   if (m_channels >= 2 && !right) return 0;
   size_t perCall;
   size_t frameBytes = 0;
-  if (IsAuAdpcm(m_encoding)) {
+  if (IsAuAdpcm(m_open.encoding)) {
     // Codes of more than two channels alternate like stereo ones, so a call
     // takes the codes of at most 1152 stereo frames.
-    perCall = size_t(m_outputChannels) * size_t(m_bits) * kBlockFrames / 8;
+    perCall = size_t(m_outputChannels) * size_t(m_open.bits) * kBlockFrames / 8;
   } else {
-    frameBytes = size_t(m_channels) * size_t(m_sampleBytes);
+    frameBytes = size_t(m_channels) * size_t(m_open.sampleBytes);
     perCall = std::min<size_t>(kBlockFrames, kReadBufferSize / frameBytes) * frameBytes;
   }
   const size_t n = static_cast<size_t>(std::min<int64_t>(int64_t(perCall), m_length - m_position));
   m_position += static_cast<int64_t>(n);
   const size_t got = m_file.Read(m_buffer.get(), n);
   if (got == 0) return 0;
-  if (IsAuAdpcm(m_encoding)) return ReadAdpcm(m_buffer.get(), got, left, right);
+  if (IsAuAdpcm(m_open.encoding)) return ReadAdpcm(m_buffer.get(), got, left, right);
 
   const int frames = static_cast<int>(got / frameBytes);
   DeinterleaveFrames(
-      m_buffer.get(), frames, m_channels, m_channelsUsed, size_t(m_sampleBytes),
+      m_buffer.get(), frames, m_channels, m_open.channelsUsed, size_t(m_open.sampleBytes),
       [this](const uint8_t* p) { return SampleAt(p); }, left, right);
   return frames;
 }
 
 int AuDecoder::ReadAdpcm(const uint8_t* data, size_t size, int16_t* left, int16_t* right) {
-  const int bits = m_bits;
+  const int bits = m_open.bits;
   const uint32_t mask = (1u << bits) - 1;
   int frames = 0;
   for (size_t i = 0; i < size; ++i) {
     // Codes are taken least significant bit first.
-    m_reservoir |= uint32_t{data[i]} << m_bitCount;
-    m_bitCount += 8;
-    while (m_bitCount >= bits) {
-      const int code = static_cast<int>(m_reservoir & mask);
-      m_reservoir >>= bits;
-      m_bitCount -= bits;
-      const int16_t sample = m_g72x.Decode(code);
+    m_open.reservoir |= uint32_t{data[i]} << m_open.bitCount;
+    m_open.bitCount += 8;
+    while (m_open.bitCount >= bits) {
+      const int code = static_cast<int>(m_open.reservoir & mask);
+      m_open.reservoir >>= bits;
+      m_open.bitCount -= bits;
+      const int16_t sample = m_open.g72x.Decode(code);
       if (frames >= kBlockFrames) continue;  // only after a short read
       if (m_outputChannels == 1) {
         left[frames++] = sample;
-      } else if (!m_nextIsRight) {
+      } else if (!m_open.nextIsRight) {
         left[frames] = sample;
-        m_nextIsRight = true;
+        m_open.nextIsRight = true;
       } else {
         right[frames++] = sample;
-        m_nextIsRight = false;
+        m_open.nextIsRight = false;
       }
     }
   }

@@ -34,18 +34,23 @@ class AuDecoder : public Decoder {
   int ReadAdpcm(const uint8_t* data, size_t size, int16_t* left, int16_t* right);
   int16_t SampleAt(const uint8_t* p) const;
 
+  // What one open file sets; Close puts back these values.
+  struct OpenFile {
+    bool bigEndian = true;
+    uint32_t encoding = 0;
+    int bits = 0;         // bits per stored sample or code
+    int sampleBytes = 0;  // bytes per stored sample (not ADPCM)
+    int64_t dataOffset = 0;
+    int channelsUsed = 0;
+    G72xDecoder g72x;
+    uint32_t reservoir = 0;
+    int bitCount = 0;
+    bool nextIsRight = false;
+  };
+
   std::unique_ptr<uint8_t[]> m_buffer;
   File m_file;
-  bool m_bigEndian = true;
-  uint32_t m_encoding = 0;
-  int m_bits = 0;         // bits per stored sample or code
-  int m_sampleBytes = 0;  // bytes per stored sample (not ADPCM)
-  int64_t m_dataOffset = 0;
-  int m_channelsUsed = 0;
-  G72xDecoder m_g72x;
-  uint32_t m_reservoir = 0;
-  int m_bitCount = 0;
-  bool m_nextIsRight = false;
+  OpenFile m_open;
 };
 
 }  // namespace sondrel

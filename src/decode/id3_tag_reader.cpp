@@ -9,18 +9,9 @@
 
 #include <limits>
 
+#include "platform/taglib_fields.h"
+
 namespace sondrel {
-namespace {
-
-// The first value of a property, as the audio engine's tag reader takes it,
-// so that a date or a "3/12" track keeps its full text.
-std::string First(const TagLib::PropertyMap& map, const char* key) {
-  const auto it = map.find(key);
-  if (it == map.end() || it->second.isEmpty()) return {};
-  return it->second.front().to8Bit(true);
-}
-
-}  // namespace
 
 int ReadId3v2Tag(const uint8_t* data, size_t size, TagInfo& tags) {
   if (!data || size < 10 || size > std::numeric_limits<unsigned int>::max()) return 0;
@@ -35,15 +26,7 @@ int ReadId3v2Tag(const uint8_t* data, size_t size, TagInfo& tags) {
 
   const TagLib::PropertyMap map = tag->properties();
   TagInfo read;
-  read.title = First(map, "TITLE");
-  read.artist = First(map, "ARTIST");
-  read.album = First(map, "ALBUM");
-  read.year = First(map, "DATE");
-  read.genre = First(map, "GENRE");
-  read.comment = First(map, "COMMENT");
-  read.track = First(map, "TRACKNUMBER");
-  read.composer = First(map, "COMPOSER");
-  read.copyright = First(map, "COPYRIGHT");
+  ReadCommonProperties(map, read, FirstProperty);
   if (read == TagInfo{}) return 0;
   tags = std::move(read);
   return 1;

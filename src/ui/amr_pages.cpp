@@ -1,5 +1,6 @@
-// The AMR and AWB encoding pages.
-#include "ui/amr_pages.h"
+// The encoding pages of the "amr" format (narrow or wide band, with a bit
+// rate for each) and of the "awb" format.
+#include "ui/options_pages.h"
 
 #include <wx/checkbox.h>
 #include <wx/choice.h>
@@ -13,82 +14,93 @@ namespace {
 
 constexpr const char* kDtxLabel = "&Enable DTX (Discontinuous Transmission)";
 
+class CAMROptPage final : public SettingsPage {
+  using SettingsPage::SettingsPage;
+
+  ChoiceBox m_nbModes;
+  ChoiceBox m_wbModes;
+
+  void Apply() override {
+    m_s.AMRDTX = Checked(kIdAmrDtx);
+    m_s.AMRType = Checked(kIdWb) ? kAmrWideBand : kAmrNarrowBand;
+    m_s.AMRMode = m_nbModes.Selected(4);
+    m_s.AMRWBMode = m_wbModes.Selected(4);
+  }
+
+  void KeepValid() override {
+    m_s.AMRMode = AmrNbChoices(m_s.AMRMode).SelectedData(4);
+    m_s.AMRWBMode = AmrWbChoices(m_s.AMRWBMode).SelectedData(4);
+    if (m_s.AMRType != kAmrWideBand) m_s.AMRType = kAmrNarrowBand;
+    m_s.AMRDTX = Flag(m_s.AMRDTX);
+  }
+
+  void Build(wxSizer* sizer) override {
+    const int gap = Gap();
+    AddEncodingHeading(sizer);
+    auto* grid = new wxFlexGridSizer(3, gap * 2, gap * 3);
+    auto* nb = new wxRadioButton(this, kIdNb, "&NB (Narrow Band, 8000 Hz)", wxDefaultPosition,
+                                 wxDefaultSize, wxRB_GROUP);
+    auto* wb = new wxRadioButton(this, kIdWb, "&WB (Wide Band, 16000 Hz)");
+    wxChoice* nbBox = MakeChoice(m_nbModes, kIdNbBox, AmrNbChoices(m_s.AMRMode));
+    wxChoice* wbBox = MakeChoice(m_wbModes, kIdWbBox, AmrWbChoices(m_s.AMRWBMode));
+    grid->Add(nb, 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(Label("&Bit Rate:", nbBox), 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(nbBox);
+    grid->Add(wb, 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(Label("Bit &Rate:", wbBox), 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(wbBox);
+    sizer->Add(grid, 0, wxLEFT | wxRIGHT, gap * 4);
+    AddCheck(sizer, kIdAmrDtx, kDtxLabel, m_s.AMRDTX != 0, wxALL, gap * 4);
+    // Any type but wide band shows (and stores) narrow band.
+    (m_s.AMRType == kAmrWideBand ? wb : nb)->SetValue(true);
+    UpdateEnabled();
+    OnChange(wxEVT_RADIOBUTTON, kIdNb);
+    OnChange(wxEVT_RADIOBUTTON, kIdWb);
+  }
+
+  void UpdateEnabled() override {
+    m_nbModes.box->Enable(Checked(kIdNb));
+    m_wbModes.box->Enable(Checked(kIdWb));
+  }
+};
+
+class CAWBOptPage final : public SettingsPage {
+  using SettingsPage::SettingsPage;
+
+  ChoiceBox m_modes;
+
+  void Apply() override {
+    m_s.AWBDTX = Checked(kIdAwbDtx);
+    m_s.AWBMode = m_modes.Selected(4);
+  }
+
+  void KeepValid() override {
+    m_s.AWBMode = AmrWbChoices(m_s.AWBMode).SelectedData(4);
+    m_s.AWBDTX = Flag(m_s.AWBDTX);
+  }
+
+  void Build(wxSizer* sizer) override {
+    const int gap = Gap();
+    AddEncodingHeading(sizer);
+    sizer->Add(new wxStaticText(this, wxID_ANY, "Sample Frequency: 16000 Hz"), 0,
+               wxLEFT | wxRIGHT | wxBOTTOM, gap * 4);
+    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    wxChoice* box = MakeChoice(m_modes, kIdAwbBox, AmrWbChoices(m_s.AWBMode));
+    row->Add(Label("&Bit Rate:", box), 0, wxALIGN_CENTER_VERTICAL);
+    row->Add(box, 0, wxLEFT, gap * 2);
+    sizer->Add(row, 0, wxLEFT | wxRIGHT, gap * 4);
+    AddCheck(sizer, kIdAwbDtx, kDtxLabel, m_s.AWBDTX != 0, wxALL, gap * 4);
+  }
+};
+
 }  // namespace
 
-void CAMROptPage::Build(wxSizer* sizer) {
-  const int gap = Gap();
-  AddEncodingHeading(sizer);
-  m_nbModes = AmrNbChoices(m_s.AMRMode);
-  m_wbModes = AmrWbChoices(m_s.AMRWBMode);
-  auto* grid = new wxFlexGridSizer(3, gap * 2, gap * 3);
-  m_nb = new wxRadioButton(this, kIdNb, "&NB (Narrow Band, 8000 Hz)", wxDefaultPosition,
-                           wxDefaultSize, wxRB_GROUP);
-  m_wb = new wxRadioButton(this, kIdWb, "&WB (Wide Band, 16000 Hz)");
-  m_nbBox = new wxChoice(this, kIdNbBox);
-  m_wbBox = new wxChoice(this, kIdWbBox);
-  FillChoice(m_nbBox, m_nbModes);
-  FillChoice(m_wbBox, m_wbModes);
-  grid->Add(m_nb, 0, wxALIGN_CENTER_VERTICAL);
-  grid->Add(Label("&Bit Rate:", m_nbBox), 0, wxALIGN_CENTER_VERTICAL);
-  grid->Add(m_nbBox);
-  grid->Add(m_wb, 0, wxALIGN_CENTER_VERTICAL);
-  grid->Add(Label("Bit &Rate:", m_wbBox), 0, wxALIGN_CENTER_VERTICAL);
-  grid->Add(m_wbBox);
-  sizer->Add(grid, 0, wxLEFT | wxRIGHT, gap * 4);
-  m_dtx = new wxCheckBox(this, kIdAmrDtx, kDtxLabel);
-  m_dtx->SetValue(m_s.AMRDTX != 0);
-  sizer->Add(m_dtx, 0, wxALL, gap * 4);
-  // Any type but wide band shows (and stores) narrow band.
-  (m_s.AMRType == kAmrWideBand ? m_wb : m_nb)->SetValue(true);
-  UpdateEnabled();
-  OnChange(wxEVT_RADIOBUTTON, kIdNb);
-  OnChange(wxEVT_RADIOBUTTON, kIdWb);
+OptionsPage* CreateAmrPage(wxWindow* parent, ConvertSettings& settings) {
+  return new CAMROptPage(parent, "AMR", settings);
 }
 
-void CAMROptPage::UpdateEnabled() {
-  m_nbBox->Enable(m_nb->GetValue());
-  m_wbBox->Enable(m_wb->GetValue());
-}
-
-void CAMROptPage::Apply() {
-  m_s.AMRDTX = m_dtx->GetValue();
-  m_s.AMRType = m_wb->GetValue() ? kAmrWideBand : kAmrNarrowBand;
-  m_s.AMRMode = ReadChoice(m_nbBox, m_nbModes).SelectedData(4);
-  m_s.AMRWBMode = ReadChoice(m_wbBox, m_wbModes).SelectedData(4);
-}
-
-void CAMROptPage::KeepValid() {
-  m_s.AMRMode = AmrNbChoices(m_s.AMRMode).SelectedData(4);
-  m_s.AMRWBMode = AmrWbChoices(m_s.AMRWBMode).SelectedData(4);
-  if (m_s.AMRType != kAmrWideBand) m_s.AMRType = kAmrNarrowBand;
-  m_s.AMRDTX = Flag(m_s.AMRDTX);
-}
-
-void CAWBOptPage::Build(wxSizer* sizer) {
-  const int gap = Gap();
-  AddEncodingHeading(sizer);
-  m_modes = AmrWbChoices(m_s.AWBMode);
-  sizer->Add(new wxStaticText(this, wxID_ANY, "Sample Frequency: 16000 Hz"), 0,
-             wxLEFT | wxRIGHT | wxBOTTOM, gap * 4);
-  auto* row = new wxBoxSizer(wxHORIZONTAL);
-  m_box = new wxChoice(this, kIdAwbBox);
-  FillChoice(m_box, m_modes);
-  row->Add(Label("&Bit Rate:", m_box), 0, wxALIGN_CENTER_VERTICAL);
-  row->Add(m_box, 0, wxLEFT, gap * 2);
-  sizer->Add(row, 0, wxLEFT | wxRIGHT, gap * 4);
-  m_dtx = new wxCheckBox(this, kIdAwbDtx, kDtxLabel);
-  m_dtx->SetValue(m_s.AWBDTX != 0);
-  sizer->Add(m_dtx, 0, wxALL, gap * 4);
-}
-
-void CAWBOptPage::Apply() {
-  m_s.AWBDTX = m_dtx->GetValue();
-  m_s.AWBMode = ReadChoice(m_box, m_modes).SelectedData(4);
-}
-
-void CAWBOptPage::KeepValid() {
-  m_s.AWBMode = AmrWbChoices(m_s.AWBMode).SelectedData(4);
-  m_s.AWBDTX = Flag(m_s.AWBDTX);
+OptionsPage* CreateAwbPage(wxWindow* parent, ConvertSettings& settings) {
+  return new CAWBOptPage(parent, "AWB", settings);
 }
 
 }  // namespace sondrel

@@ -1,5 +1,6 @@
-// The Output page: the folder choice, Browse and Open, and its check.
-#include "ui/options_output_page.h"
+// The Output page of the Options sheet: where output goes and what happens
+// when the target exists.
+#include "ui/options_pages.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -16,109 +17,116 @@
 
 namespace sondrel {
 
-void COptOutputPage::Build(wxSizer* sizer) {
-  const int gap = Gap();
-  m_folderChoices = OutputFolderChoices(m_s.DestOutputFolderOpt);
-  m_s.DestOutputFolderOpt = m_folderChoices.SelectedData(kOutputSameAsSource);
-  m_existsChoices = TargetExistsChoices(m_s.TargetExistsOpt);
-  m_s.TargetExistsOpt = m_existsChoices.SelectedData(kTargetRename);
+namespace {
 
-  auto* grid = new wxFlexGridSizer(2, gap, gap * 2);
-  grid->AddGrowableCol(1);
-  m_folderOption = new wxChoice(this, kIdFolderOption);
-  FillChoice(m_folderOption, m_folderChoices);
-  AddLabelled(grid, "&Output folder:", m_folderOption);
-  m_folder = new wxTextCtrl(this, kIdFolder);
-  ShowText(m_folder, m_s.DestSpecifiedFolder);
-  grid->Add(Label("&Specific folder:", m_folder), 0, wxALIGN_CENTER_VERTICAL);
-  auto* folderRow = new wxBoxSizer(wxHORIZONTAL);
-  folderRow->Add(m_folder, 1, wxALIGN_CENTER_VERTICAL);
-  folderRow->Add(new wxButton(this, kIdBrowse, "&Browse"), 0, wxLEFT, gap);
-  folderRow->Add(new wxButton(this, kIdOpen, "O&pen"), 0, wxLEFT, gap);
-  grid->Add(folderRow, 0, wxEXPAND);
-  sizer->Add(grid, 0, wxEXPAND | wxALL, gap);
+class COptOutputPage final : public SettingsPage {
+  using SettingsPage::SettingsPage;
 
-  m_createDirs = new wxCheckBox(this, kIdCreateDirs, "&Keep original directory tree");
-  m_createDirs->SetValue(m_s.CreateDirs != 0);
-  sizer->Add(m_createDirs, 0, wxALL, gap);
-  sizer->Add(new wxStaticText(this, wxID_ANY,
-                              "For example: source file \"/home/u/Music/pop/track01.mp3\", output "
-                              "folder \"/home/u/Output\",\nthe output file goes to the folder "
-                              "\"/home/u/Output/home/u/Music/pop/\""),
-             0, wxLEFT | wxRIGHT | wxBOTTOM, gap * 5);
+  ChoiceBox m_folderOption;
+  ChoiceBox m_targetExists;
+  wxTextCtrl* m_folder = nullptr;
 
-  auto* exists = new wxBoxSizer(wxHORIZONTAL);
-  m_targetExists = new wxChoice(this, kIdTargetExists);
-  FillChoice(m_targetExists, m_existsChoices);
-  exists->Add(Label("&If target file exists ", m_targetExists), 0, wxALIGN_CENTER_VERTICAL);
-  exists->Add(m_targetExists, 1, wxLEFT, gap);
-  sizer->Add(exists, 0, wxEXPAND | wxALL, gap);
+  void Build(wxSizer* sizer) override {
+    const int gap = Gap();
+    ChoiceList folderChoices = OutputFolderChoices(m_s.DestOutputFolderOpt);
+    m_s.DestOutputFolderOpt = folderChoices.SelectedData(kOutputSameAsSource);
+    ChoiceList existsChoices = TargetExistsChoices(m_s.TargetExistsOpt);
+    m_s.TargetExistsOpt = existsChoices.SelectedData(kTargetRename);
 
-  m_toDocuments = new wxCheckBox(this, kIdToDocuments,
-                                 "O&utput files to \"My Documents\" if creating file failure");
-  m_toDocuments->SetValue(m_s.OutputFiles2MyDocuments != 0);
-  m_browse =
-      new wxCheckBox(this, kIdBrowseOutput, "Bro&wse output folder when conversion completes");
-  m_browse->SetValue(m_s.BrowseOutputFolder != 0);
-  sizer->Add(m_toDocuments, 0, wxALL, gap);
-  sizer->Add(m_browse, 0, wxALL, gap);
-  UpdateEnabled();
+    auto* grid = new wxFlexGridSizer(2, gap, gap * 2);
+    grid->AddGrowableCol(1);
+    AddLabelled(grid, "&Output folder:",
+                MakeChoice(m_folderOption, kIdFolderOption, std::move(folderChoices)));
+    m_folder = new wxTextCtrl(this, kIdFolder);
+    ShowText(m_folder, m_s.DestSpecifiedFolder);
+    grid->Add(Label("&Specific folder:", m_folder), 0, wxALIGN_CENTER_VERTICAL);
+    auto* folderRow = new wxBoxSizer(wxHORIZONTAL);
+    folderRow->Add(m_folder, 1, wxALIGN_CENTER_VERTICAL);
+    folderRow->Add(new wxButton(this, kIdBrowse, "&Browse"), 0, wxLEFT, gap);
+    folderRow->Add(new wxButton(this, kIdOpen, "O&pen"), 0, wxLEFT, gap);
+    grid->Add(folderRow, 0, wxEXPAND);
+    sizer->Add(grid, 0, wxEXPAND | wxALL, gap);
 
-  Bind(
-      wxEVT_CHOICE, [this](wxCommandEvent&) { UpdateEnabled(); }, kIdFolderOption);
-  Bind(
-      wxEVT_BUTTON, [this](wxCommandEvent&) { OnBrowse(); }, kIdBrowse);
-  Bind(
-      wxEVT_BUTTON, [this](wxCommandEvent&) { OnOpen(); }, kIdOpen);
-}
+    AddCheck(sizer, kIdCreateDirs, "&Keep original directory tree", m_s.CreateDirs != 0, wxALL,
+             gap);
+    sizer->Add(
+        new wxStaticText(this, wxID_ANY,
+                         "For example: source file \"/home/u/Music/pop/track01.mp3\", output "
+                         "folder \"/home/u/Output\",\nthe output file goes to the folder "
+                         "\"/home/u/Output/home/u/Music/pop/\""),
+        0, wxLEFT | wxRIGHT | wxBOTTOM, gap * 5);
 
-void COptOutputPage::UpdateEnabled() {
-  const bool specific =
-      ReadChoice(m_folderOption, m_folderChoices).SelectedData(0) == kOutputSpecificFolder;
-  for (wxWindow* control : {static_cast<wxWindow*>(m_folder), FindWindow(kIdBrowse),
-                            FindWindow(kIdOpen), static_cast<wxWindow*>(m_createDirs)}) {
-    control->Enable(specific);
+    auto* exists = new wxBoxSizer(wxHORIZONTAL);
+    wxChoice* existsBox = MakeChoice(m_targetExists, kIdTargetExists, std::move(existsChoices));
+    exists->Add(Label("&If target file exists ", existsBox), 0, wxALIGN_CENTER_VERTICAL);
+    exists->Add(existsBox, 1, wxLEFT, gap);
+    sizer->Add(exists, 0, wxEXPAND | wxALL, gap);
+
+    AddCheck(sizer, kIdToDocuments, "O&utput files to \"My Documents\" if creating file failure",
+             m_s.OutputFiles2MyDocuments != 0, wxALL, gap);
+    AddCheck(sizer, kIdBrowseOutput, "Bro&wse output folder when conversion completes",
+             m_s.BrowseOutputFolder != 0, wxALL, gap);
+    UpdateEnabled();
+
+    Bind(
+        wxEVT_CHOICE, [this](wxCommandEvent&) { UpdateEnabled(); }, kIdFolderOption);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { OnBrowse(); }, kIdBrowse);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { OnOpen(); }, kIdOpen);
   }
-}
 
-void COptOutputPage::ReadFolder() {
-  m_s.DestOutputFolderOpt =
-      ReadChoice(m_folderOption, m_folderChoices).SelectedData(kOutputSameAsSource);
-  ReadText(m_folder, m_s.DestSpecifiedFolder);
-  m_s.CreateDirs = m_createDirs->GetValue();
-  m_s.OutputFiles2MyDocuments = m_toDocuments->GetValue();
-  m_s.BrowseOutputFolder = m_browse->GetValue();
-}
-
-void COptOutputPage::OnBrowse() {
-  ReadFolder();
-  std::string chosen;
-  if (BrowseForFolder(this, "Please choose an output folder:", m_s.DestSpecifiedFolder, chosen)) {
-    m_s.DestSpecifiedFolder = chosen;
-    m_folder->ChangeValue(wxString::FromUTF8(chosen));
+  // Reads the controls into the settings; the problem of the folder choice.
+  std::optional<PageProblem> Read() override {
+    ReadFolder();
+    std::optional<PageProblem> problem =
+        CheckOutputPage(m_s.DestOutputFolderOpt, m_s.DestSpecifiedFolder);
+    m_s.TargetExistsOpt = m_targetExists.Selected(kTargetRename);
+    return problem;
   }
-}
 
-void COptOutputPage::OnOpen() {
-  ReadFolder();
-  std::error_code error;
-  const std::string& folder = m_s.DestSpecifiedFolder;
-  if (!folder.empty() && std::filesystem::is_directory(folder, error)) {
-    OpenDocument(folder);
-    return;
+  void UpdateEnabled() override {
+    const bool specific = m_folderOption.Selected(0) == kOutputSpecificFolder;
+    for (int id : {kIdFolder, kIdBrowse, kIdOpen, kIdCreateDirs}) FindWindow(id)->Enable(specific);
   }
-  ShowMessageBox("The folder \"" + folder +
-                     "\" doesn't exist yet.\n\nNote: the program will create the folder "
-                     "automatically when converting files.",
-                 MessageIcon::Exclamation, this);
-}
 
-std::optional<PageProblem> COptOutputPage::Read() {
-  ReadFolder();
-  std::optional<PageProblem> problem =
-      CheckOutputPage(m_s.DestOutputFolderOpt, m_s.DestSpecifiedFolder);
-  m_s.TargetExistsOpt = ReadChoice(m_targetExists, m_existsChoices).SelectedData(kTargetRename);
-  return problem;
+  // Reads every control but the target-exists choice.
+  void ReadFolder() {
+    m_s.DestOutputFolderOpt = m_folderOption.Selected(kOutputSameAsSource);
+    ReadText(m_folder, m_s.DestSpecifiedFolder);
+    m_s.CreateDirs = Checked(kIdCreateDirs);
+    m_s.OutputFiles2MyDocuments = Checked(kIdToDocuments);
+    m_s.BrowseOutputFolder = Checked(kIdBrowseOutput);
+  }
+
+  void OnBrowse() {
+    ReadFolder();
+    std::string chosen;
+    if (BrowseForFolder(this, "Please choose an output folder:", m_s.DestSpecifiedFolder, chosen)) {
+      m_s.DestSpecifiedFolder = chosen;
+      m_folder->ChangeValue(wxString::FromUTF8(chosen));
+    }
+  }
+
+  void OnOpen() {
+    ReadFolder();
+    std::error_code error;
+    const std::string& folder = m_s.DestSpecifiedFolder;
+    if (!folder.empty() && std::filesystem::is_directory(folder, error)) {
+      OpenDocument(folder);
+      return;
+    }
+    ShowMessageBox("The folder \"" + folder +
+                       "\" doesn't exist yet.\n\nNote: the program will create the folder "
+                       "automatically when converting files.",
+                   MessageIcon::Exclamation, this);
+  }
+};
+
+}  // namespace
+
+OptionsPage* CreateOutputPage(wxWindow* parent, ConvertSettings& settings) {
+  return new COptOutputPage(parent, "Output", settings);
 }
 
 }  // namespace sondrel

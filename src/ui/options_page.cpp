@@ -45,6 +45,8 @@ ChoiceList ReadChoice(const wxChoice* choice, ChoiceList list) {
   return list;
 }
 
+int ChoiceBox::Selected(int none) const { return ReadChoice(box, list).SelectedData(none); }
+
 OptionsPage::OptionsPage(wxWindow* parent, const std::string& title)
     : wxPanel(parent, wxID_ANY), m_title(title) {}
 
@@ -190,6 +192,27 @@ wxTextCtrl* OptionsPage::AddNumberBox(wxSizer* row, int leftGap, int id, int32_t
   row->Add(edit, 0, wxLEFT | wxALIGN_CENTER_VERTICAL, leftGap);
   row->Add(Spin(spinId, edit, low, high, step), 0, wxALIGN_CENTER_VERTICAL);
   return edit;
+}
+
+wxChoice* OptionsPage::MakeChoice(ChoiceBox& choice, int id, ChoiceList list) {
+  choice.list = std::move(list);
+  choice.box = new wxChoice(this, id);
+  FillChoice(choice.box, choice.list);
+  return choice.box;
+}
+
+void OptionsPage::AddCheck(wxSizer* sizer, int id, const wxString& text, bool value, int flags,
+                           int border) {
+  auto* check = new wxCheckBox(this, id, text);
+  check->SetValue(value);
+  sizer->Add(check, 0, flags, border);
+}
+
+bool OptionsPage::Checked(int id) const {
+  const wxWindow* control = FindWindow(id);
+  if (auto* check = dynamic_cast<const wxCheckBox*>(control)) return check->GetValue();
+  if (auto* radio = dynamic_cast<const wxRadioButton*>(control)) return radio->GetValue();
+  return false;
 }
 
 void OptionsPage::AddLabelled(wxSizer* grid, const wxString& text, wxWindow* control, int flags) {

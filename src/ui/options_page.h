@@ -21,6 +21,8 @@ class wxSizer;
 
 namespace sondrel {
 
+struct ChoiceBox;
+
 class OptionsPage : public wxPanel {
  public:
   OptionsPage(wxWindow* parent, const std::string& title);
@@ -89,6 +91,12 @@ class OptionsPage : public wxPanel {
   // `spinId`, added to `row` after `leftGap` pixels.
   wxTextCtrl* AddNumberBox(wxSizer* row, int leftGap, int id, int32_t value, int width, int spinId,
                            int low, int high, int step);
+  // Makes drop-down `id` into `choice`, showing `list`.
+  wxChoice* MakeChoice(ChoiceBox& choice, int id, ChoiceList list);
+  // A check box `id` set to `value`, added to `sizer` with `flags` and `border`.
+  void AddCheck(wxSizer* sizer, int id, const wxString& text, bool value, int flags, int border);
+  // Whether the check box or radio button `id` of this page is set.
+  bool Checked(int id) const;
   // A label and its control in a two-column grid.
   void AddLabelled(wxSizer* grid, const wxString& text, wxWindow* control, int flags = wxEXPAND);
   // The heading "Encoding Options" with its line, at the top of every encoding page.
@@ -118,6 +126,14 @@ class SettingsPage : public OptionsPage {
 void FillChoice(wxChoice* choice, const ChoiceList& list);
 // `list` with the drop-down's selection.
 ChoiceList ReadChoice(const wxChoice* choice, ChoiceList list);
+
+// A drop-down with the list it shows.
+struct ChoiceBox {
+  ChoiceList list;
+  wxChoice* box = nullptr;
+  // The item data of the drop-down's selection; `none` when nothing is selected.
+  int Selected(int none) const;
+};
 
 // The '&' letter of a control text, lower case; 0 when it has none.
 wxChar MnemonicOf(const wxString& text);

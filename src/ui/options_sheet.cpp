@@ -10,13 +10,9 @@
 #include "engine/engine_state.h"
 #include "engine/start_checks.h"
 #include "platform/settings_store.h"
-#include "ui/amr_pages.h"
-#include "ui/audio_codec_page.h"
 #include "ui/dialog_font.h"
-#include "ui/options_general_page.h"
-#include "ui/options_id3_page.h"
-#include "ui/options_output_page.h"
-#include "ui/wma_options_page.h"
+#include "ui/options_page.h"
+#include "ui/options_pages.h"
 
 namespace sondrel {
 
@@ -71,25 +67,25 @@ COptSheet::COptSheet(wxWindow* parent, const ConvertSettings& settings,
 }
 
 void COptSheet::AddPages(WmaFormatsLoader loadWmaFormats) {
-  m_pages.push_back(new COptGeneralPage(m_notebook, m_settings));
-  m_pages.push_back(new COptOutputPage(m_notebook, m_settings));
-  m_pages.push_back(new CPageOptID3(m_notebook, m_settings));
+  m_pages.push_back(CreateGeneralPage(m_notebook, m_settings));
+  m_pages.push_back(CreateOutputPage(m_notebook, m_settings));
+  m_pages.push_back(CreateId3Page(m_notebook, m_settings));
   for (FormatRow& row : m_rows) {
     switch (row.id) {
       case kFormatAmr:
-        m_pages.push_back(new CAMROptPage(m_notebook, m_settings));
+        m_pages.push_back(CreateAmrPage(m_notebook, m_settings));
         break;
       case kFormatAwb:
-        m_pages.push_back(new CAWBOptPage(m_notebook, m_settings));
+        m_pages.push_back(CreateAwbPage(m_notebook, m_settings));
         break;
       case kFormatWma:
-        m_pages.push_back(new CPageWMAOptions(m_notebook, m_settings, loadWmaFormats));
+        m_pages.push_back(CreateWmaPage(m_notebook, m_settings, loadWmaFormats));
         break;
       case kFormatWmv:
       case kFormatAsf:
         break;
       default:
-        m_pages.push_back(new CPageOptAudio(m_notebook, row));
+        m_pages.push_back(CreateAudioCodecPage(m_notebook, row));
         break;
     }
   }

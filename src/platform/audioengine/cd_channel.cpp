@@ -6,10 +6,10 @@
 #include <cdio/paranoia/paranoia.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <mutex>
 
 #include "platform/audioengine/bass.h"
+#include "platform/audioengine/pending_samples.h"
 #include "platform/c_handle.h"
 #include "platform/file.h"
 
@@ -77,23 +77,14 @@ class CdChannel : public Channel {
 
  protected:
   size_t Decode(void* out, size_t frames) override {
-    auto* dst = static_cast<int16_t*>(out);
-    size_t done = 0;
-    while (done < frames) {
-      if (m_sectorPos == kFramesPerSector) {
-        if (m_sectorsLeft == 0) break;
-        const int16_t* sector = cdio_paranoia_read(m_paranoia.get(), nullptr);
-        if (sector == nullptr) break;
-        std::memcpy(m_sector, sector, sizeof m_sector);
-        --m_sectorsLeft;
-        m_sectorPos = 0;
-      }
-      const size_t n = std::min<size_t>(frames - done, kFramesPerSector - m_sectorPos);
-      std::memcpy(dst + done * 2, m_sector + m_sectorPos * 2, n * 2 * sizeof(int16_t));
-      m_sectorPos += static_cast<uint32_t>(n);
-      done += n;
-    }
-    return done;
+    return m_sector.Deliver(static_cast<int16_t*>(out), frames, 2, [this] {
+      if (m_sectorsLeft == 0) return false;
+      const int16_t* sector = cdio_paranoia_read(m_paranoia.get(), nullptr);
+      if (sector == nullptr) return false;
+      m_sector.samples.assign(sector, sector + kFramesPerSector * 2);
+      --m_sectorsLeft;
+      return true;
+    });
   }
 
  private:
@@ -102,8 +93,7 @@ class CdChannel : public Channel {
   DrivePtr m_drive;
   ParanoiaPtr m_paranoia;
   uint32_t m_sectorsLeft = 0;
-  int16_t m_sector[kFramesPerSector * 2] = {};
-  uint32_t m_sectorPos = kFramesPerSector;
+  PendingSamples m_sector;  // the rest of the last sector read
 };
 
 }  // namespace

@@ -1,11 +1,11 @@
 #include "platform/audioengine/ffmpeg_channel.h"
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 #include <vector>
 
 #include "platform/audioengine/bass.h"
+#include "platform/audioengine/pending_samples.h"
 #include "platform/ffmpeg/ffmpeg_decoding.h"
 #include "platform/ffmpeg/frame_samples.h"
 
@@ -97,7 +97,7 @@ class FfmpegChannel : public Channel {
     }
     // The first frame tells the delivered rate and channel count (an
     // SBR stream decodes at twice the rate its header gives).
-    if (!FillPending() || m_pending.empty()) return false;
+    if (!FillPending() || m_pending.samples.empty()) return false;
     const int rate = m_rate;
     const std::optional<int64_t> frames =
         kind == ContentKind::Adts ? CountAdtsFrames(path) : CountPacketFrames(path, rate);
@@ -131,23 +131,8 @@ class FfmpegChannel : public Channel {
 
  protected:
   size_t Decode(void* out, size_t frames) override {
-    auto* dst = static_cast<int16_t*>(out);
-    size_t done = 0;
-    while (done < frames) {
-      const size_t available = (m_pending.size() - m_pendingPos) / m_channels;
-      if (available == 0) {
-        m_pending.clear();
-        m_pendingPos = 0;
-        if (!FillPending()) break;
-        continue;
-      }
-      const size_t n = std::min(available, frames - done);
-      std::memcpy(dst + done * m_channels, m_pending.data() + m_pendingPos,
-                  n * m_channels * sizeof(int16_t));
-      m_pendingPos += n * m_channels;
-      done += n;
-    }
-    return done;
+    return m_pending.Deliver(static_cast<int16_t*>(out), frames, static_cast<size_t>(m_channels),
+                             [this] { return FillPending(); });
   }
 
  private:
@@ -175,8 +160,8 @@ class FfmpegChannel : public Channel {
       }
       const int first = FirstWanted(*frame);
       if (first < 0) continue;
-      AppendFrame(*frame, m_channels, m_pending, first);
-      if (m_pending.size() > m_pendingPos) return true;
+      AppendFrame(*frame, m_channels, m_pending.samples, first);
+      if (m_pending.samples.size() > m_pending.pos) return true;
     }
     return false;
   }
@@ -227,7 +212,8 @@ class FfmpegChannel : public Channel {
       blocks += n;
     }
     if (firstBlocks == 0) return std::nullopt;
-    const int64_t blockFrames = static_cast<int64_t>(m_pending.size()) / m_channels / firstBlocks;
+    const int64_t blockFrames =
+        static_cast<int64_t>(m_pending.samples.size()) / m_channels / firstBlocks;
     return blocks * blockFrames;
   }
 
@@ -238,8 +224,8 @@ class FfmpegChannel : public Channel {
     if (!counter.OpenForDecoding(path)) return 0;
     int64_t total = 0;
     while (counter.FillPending()) {
-      total += static_cast<int64_t>(counter.m_pending.size()) / counter.m_channels;
-      counter.m_pending.clear();
+      total += static_cast<int64_t>(counter.m_pending.samples.size()) / counter.m_channels;
+      counter.m_pending.samples.clear();
     }
     return total;
   }
@@ -252,10 +238,9 @@ class FfmpegChannel : public Channel {
   int m_channels = 0;
   int m_rate = 0;
   bool m_started = false;
-  AVRational m_timeBase{1, 1};     // of the stream, for a reading from the middle
-  int64_t m_skipUntil = 0;         // frames before this one are dropped (0: none)
-  std::vector<int16_t> m_pending;  // decoded interleaved samples not yet delivered
-  size_t m_pendingPos = 0;
+  AVRational m_timeBase{1, 1};  // of the stream, for a reading from the middle
+  int64_t m_skipUntil = 0;      // frames before this one are dropped (0: none)
+  PendingSamples m_pending;     // decoded samples not yet delivered
 };
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/taglib_fields.h"
+
 namespace sondrel::audioengine {
 
 namespace {
@@ -46,9 +48,7 @@ std::unique_ptr<TagLib::File> OpenTagFile(const std::string& path, TagSource sou
 // each line, so a line break inside a value (a comment of several lines)
 // would shift every later field. Each break becomes a space.
 std::string First(const TagLib::PropertyMap& map, const char* key) {
-  const auto it = map.find(key);
-  if (it == map.end() || it->second.isEmpty()) return {};
-  const std::string value = it->second.front().to8Bit(true);
+  const std::string value = FirstProperty(map, key);
   std::string line;
   line.reserve(value.size());
   for (size_t i = 0; i < value.size(); ++i) {
@@ -67,15 +67,7 @@ std::optional<TagFields> ReadFileTags(const std::string& path, TagSource source)
   if (!file || !file->isOpen() || !file->isValid()) return std::nullopt;
   const TagLib::PropertyMap map = file->properties();
   TagFields f;
-  f.title = First(map, "TITLE");
-  f.artist = First(map, "ARTIST");
-  f.album = First(map, "ALBUM");
-  f.genre = First(map, "GENRE");
-  f.year = First(map, "DATE");
-  f.comment = First(map, "COMMENT");
-  f.track = First(map, "TRACKNUMBER");
-  f.composer = First(map, "COMPOSER");
-  f.copyright = First(map, "COPYRIGHT");
+  ReadCommonProperties(map, f, First);
   f.subtitle = First(map, "SUBTITLE");
   f.albumArtist = First(map, "ALBUMARTIST");
   f.disc = First(map, "DISCNUMBER");
