@@ -113,6 +113,7 @@ struct ConvertSettings {
   int32_t AMRType = kAmrNarrowBand;  // 0 narrow band, 1 wide band
   int32_t AWBMode = 6;               // AWB output bit-rate index
   int32_t AWBDTX = 0;
+  int32_t Jobs = 0;  // files converted at the same time, 0 to 64; 0: one per processor core
 
   CustomTagSettings customTag;
 

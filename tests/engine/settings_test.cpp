@@ -54,6 +54,7 @@ ConvertSettings Changed() {
   s.AMRType = kAmrWideBand;
   s.AWBMode = 4;
   s.AWBDTX = 1;
+  s.Jobs = 3;
   s.customTag = {"Title",    "Artist", "Album", "1999",       "Pop", "Comment",
                  "Composer", "(c)",    0,       kTrackCustom, 7};
   return s;
@@ -156,7 +157,8 @@ TEST(Settings, StoredNamesAndSaveOrder) {
                                                "AMRDTX",
                                                "AMRType",
                                                "AWBMode",
-                                               "AWBDTX"}));
+                                               "AWBDTX",
+                                               "Jobs"}));
   EXPECT_EQ(formatValuesAt, 25u) << "the per-format values follow WMAChannels";
   EXPECT_EQ(tag, (std::vector<std::string>{"Title", "Artist", "Album", "Year", "Genre", "Comment",
                                            "Composer", "Copyright", "TitleAsFileName",
