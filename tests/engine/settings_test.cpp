@@ -342,8 +342,8 @@ TEST(Settings, SaveGroupsWriteOnlyTheirOwnValues) {
     EXPECT_EQ(wrote("Options/AACDEVICECodecID"), 1);
     EXPECT_EQ(wrote("Options/AMRCodecID"), 0);  // AMR and WMA rows keep no values
     EXPECT_EQ(wrote("Options/ID3/CustomTrackNum"), 1);
-    // 28 other options, 25 rows of five values, 11 tag values.
-    EXPECT_EQ(store.writes.size(), 28u + 25u * 5u + 11u);
+    // 29 other options, 25 rows of five values, 11 tag values.
+    EXPECT_EQ(store.writes.size(), 29u + 25u * 5u + 11u);
     EXPECT_EQ(store.writes.back(), "Options/ID3/CustomTrackNum");
   }
   {
