@@ -72,8 +72,9 @@ void ConvertEach(EngineState& state, const ConvertSettings& settings, const Form
     };
     handler.convert = ConvertFile;
     const int jobs = JobCount(settings.Jobs, static_cast<int>(items.size()));
-    result = jobs > 1 ? RunItemsAtOnce(run, state.openerSetup, items, rows, *progress, handler, jobs)
-                      : RunItems(run, state.opener, items, rows, *progress, handler);
+    result = jobs > 1
+                 ? RunItemsAtOnce(run, state.openerSetup, items, rows, *progress, handler, jobs)
+                 : RunItems(run, state.opener, items, rows, *progress, handler);
     progress->RequestClose();
   }
   if (!result.cancelled) BrowseFirstTarget(state.frontend, settings, items, result.reached);
