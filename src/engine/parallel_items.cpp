@@ -17,7 +17,6 @@ namespace sondrel {
 
 namespace {
 
-constexpr int kMaxJobs = 64;
 // How long the calling thread waits for a worker's call before it pumps the
 // window's messages again.
 constexpr std::chrono::milliseconds kPumpInterval(20);

@@ -13,11 +13,12 @@
 #include <vector>
 
 #include "engine/run_items.h"
+#include "engine/settings.h"
 
 namespace sondrel {
 
 // How many items a per-file run converts at once: `jobs` (the Jobs option)
-// with 0 or less meaning one per processor core and at most 64, never more
+// with 0 or less meaning one per processor core and at most kMaxJobs, never more
 // than `items`, at least 1.
 int JobCount(int jobs, int items);
 

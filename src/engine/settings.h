@@ -53,6 +53,9 @@ inline constexpr int kTrackCustom = 2;
 inline constexpr int kAmrNarrowBand = 0;
 inline constexpr int kAmrWideBand = 1;
 
+// The most files a run converts at the same time (the Jobs option).
+inline constexpr int kMaxJobs = 64;
+
 // The custom tag (group "Options/ID3"), used when ID3TagType is 1.
 struct CustomTagSettings {
   std::string Title;

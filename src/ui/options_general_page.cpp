@@ -74,6 +74,13 @@ void COptGeneralPage::Build(wxSizer* sizer) {
             m_s.ConvertLength, kIdConvertSpin,
             "milliseconds (ms) length for each file (1 sec = 1000 ms)");
 
+  auto* jobs = new wxBoxSizer(wxHORIZONTAL);
+  jobs->Add(new wxStaticText(this, wxID_ANY, "Convert at &most"), 0, wxALIGN_CENTER_VERTICAL);
+  m_jobs = AddNumberBox(jobs, gap, kIdJobs, m_s.Jobs, 50, kIdJobsSpin, 0, kMaxJobs, 1);
+  jobs->Add(new wxStaticText(this, wxID_ANY, "files at the same time (0 = one per processor core)"),
+            0, wxLEFT | wxALIGN_CENTER_VERTICAL, gap);
+  sizer->Add(jobs, 0, wxALL, gap);
+
   const char* const volumeLabels[3] = {
       "&Normalize volume automatically so that all output files have the same volume",
       "&Adjust volume manually", "&Keep original volume (do not adjust volume)"};
@@ -137,11 +144,12 @@ std::optional<PageProblem> COptGeneralPage::Read() {
   ConvertSettings numbers = m_s;
   std::optional<PageProblem> problem =
       ReadGeneralPage({m_volume->GetValue().utf8_string(), m_skipLength->GetValue().utf8_string(),
-                       m_convertLength->GetValue().utf8_string()},
+                       m_convertLength->GetValue().utf8_string(), m_jobs->GetValue().utf8_string()},
                       numbers);
   m_s.Volume = numbers.Volume;
   m_s.SkipLength = numbers.SkipLength;
   m_s.ConvertLength = numbers.ConvertLength;
+  m_s.Jobs = numbers.Jobs;
   return problem;
 }
 

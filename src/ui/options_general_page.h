@@ -1,5 +1,5 @@
 // The General page of the Options sheet: which files are added, mono mix,
-// trimming and volume.
+// trimming, files converted at once and volume.
 #pragma once
 
 #include "ui/options_page.h"
@@ -29,6 +29,7 @@ class COptGeneralPage : public SettingsPage {
   wxCheckBox* m_convert = nullptr;
   wxTextCtrl* m_convertLength = nullptr;
   wxTextCtrl* m_volume = nullptr;
+  wxTextCtrl* m_jobs = nullptr;
 };
 
 }  // namespace sondrel
