@@ -363,7 +363,6 @@ TEST_F(ConversionRun, CancelMidFileStopsTheRun) {
   const int second = List(AddSource("two.wav", Tone(44100, 2, 44100)), kSourceWav);
   const int third = List(AddSource("three.wav", Tone(44100, 2, 44100)), kSourceWav);
   frontend.rows[{third, ListColumn::Output}] = "earlier text";
-  settings.Jobs = 1;  // one after the other: Cancel comes in the second file
   int pumps = 0;
   frontend.onPump = [&](test::MemoryFrontend& f) {
     // The first file takes about 40 blocks; cancel in the middle of the second.
