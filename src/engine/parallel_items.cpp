@@ -206,26 +206,32 @@ class WorkerProgress : public ProgressWindow {
 
   void Use(int position) { m_position = position; }
 
+  // The calls capture the board, never this object: they may run after the
+  // worker has ended.
   void SetText(ProgressPart line, const std::string& text) override {
+    ProgressBoard& board = m_board;
     if (line == ProgressPart::Lower) {
-      m_queue.Post([this, text] { m_board.RunLine(text); });
+      m_queue.Post([&board, text] { board.RunLine(text); });
     } else {
-      m_queue.Post([this, p = m_position, text] { m_board.FileText(p, text); });
+      m_queue.Post([&board, p = m_position, text] { board.FileText(p, text); });
     }
   }
   // The run bar counts finished items; the items do not move it.
   void SetRange(ProgressPart bar, int high) override {
+    ProgressBoard& board = m_board;
     if (bar == ProgressPart::Upper) {
-      m_queue.Post([this, p = m_position, high] { m_board.FileRange(p, high); });
+      m_queue.Post([&board, p = m_position, high] { board.FileRange(p, high); });
     }
   }
   void SetPosition(ProgressPart bar, int pos) override {
+    ProgressBoard& board = m_board;
     if (bar == ProgressPart::Upper) {
-      m_queue.Post([this, p = m_position, pos] { m_board.FilePosition(p, pos); });
+      m_queue.Post([&board, p = m_position, pos] { board.FilePosition(p, pos); });
     }
   }
   void Step(ProgressPart bar) override {
-    if (bar == ProgressPart::Upper) m_queue.Post([this, p = m_position] { m_board.FileStep(p); });
+    ProgressBoard& board = m_board;
+    if (bar == ProgressPart::Upper) m_queue.Post([&board, p = m_position] { board.FileStep(p); });
   }
   int BarWidth(ProgressPart) override { return m_barWidth; }
   bool CancelRequested() const override { return m_cancel.load(); }
