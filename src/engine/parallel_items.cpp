@@ -139,10 +139,12 @@ class ProgressBoard {
  public:
   explicit ProgressBoard(ProgressWindow& window) : m_window(window) {}
 
+  // Workers report in any order: the oldest unfinished item and the latest
+  // started one are worked out here.
   void Begin(int position) {
     m_files[position] = FileLine{};
     m_reached = std::max(m_reached, position);
-    if (m_shown == 0) m_shown = position;
+    if (m_shown == 0 || position < m_shown) m_shown = position;
   }
   void End(int position) {
     m_files.erase(position);
@@ -151,7 +153,11 @@ class ProgressBoard {
     m_shown = m_files.empty() ? 0 : m_files.begin()->first;
     if (m_shown != 0) Replay(m_files.begin()->second);
   }
-  void RunLine(const std::string& text) { m_window.SetText(ProgressPart::Lower, text); }
+  void RunLine(int position, const std::string& text) {
+    if (position < m_runLine) return;
+    m_runLine = position;
+    m_window.SetText(ProgressPart::Lower, text);
+  }
 
   void FileText(int position, const std::string& text) {
     FileLine& line = m_files[position];
@@ -194,6 +200,7 @@ class ProgressBoard {
   int m_shown = 0;                  // whose file line the window shows; 0: none
   int m_finished = 0;
   int m_reached = 0;
+  int m_runLine = 0;  // whose run line is shown
 };
 
 // One worker's view of the progress window: what it shows is reported to
@@ -211,7 +218,7 @@ class WorkerProgress : public ProgressWindow {
   void SetText(ProgressPart line, const std::string& text) override {
     ProgressBoard& board = m_board;
     if (line == ProgressPart::Lower) {
-      m_queue.Post([&board, text] { board.RunLine(text); });
+      m_queue.Post([&board, p = m_position, text] { board.RunLine(p, text); });
     } else {
       m_queue.Post([&board, p = m_position, text] { board.FileText(p, text); });
     }
