@@ -6,10 +6,11 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 RELEASE_BUILD ?= build-release
 CLANG_BUILD ?= build-clang
+TSAN_BUILD ?= build-tsan
 # The project's own builds treat warnings as errors.
 CONFIGURE = cmake -G Ninja -DSONDREL_WERROR=ON
 
-.PHONY: run test setup build build-asan unit asan release clang package check-package fuzz bench clean
+.PHONY: run test setup build build-asan unit asan tsan release clang package check-package fuzz bench clean
 
 setup:
 	@./scripts/setup.sh
@@ -36,6 +37,16 @@ asan: build-asan
 	cd $(ASAN_BUILD) && ctest -j $(JOBS) --output-on-failure
 
 test: unit asan
+
+# ThreadSanitizer over the tests that convert several files at once: the
+# engine's and the programs' (the other layers are driven from one thread).
+$(TSAN_BUILD)/build.ninja:
+	$(CONFIGURE) -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONDREL_TSAN=ON
+
+tsan: setup $(TSAN_BUILD)/build.ninja
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_engine test_programs
+	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/scripts/tsan.supp" \
+	  ctest -j $(JOBS) --output-on-failure -L '^(engine|programs)$$'
 
 # A Release build with GCC and a Debug build with clang, tests included: both
 # build warning-clean (the tests run in the two builds above). clang's warnings
@@ -70,4 +81,4 @@ bench: setup
 	./scripts/run-bench.sh build-bench
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(RELEASE_BUILD) $(CLANG_BUILD) build-fuzz build-bench
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(RELEASE_BUILD) $(CLANG_BUILD) build-fuzz build-bench

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "platform/audioengine/bass.h"
 
 namespace {
@@ -22,38 +23,6 @@ constexpr int kRate = 44100;
 constexpr int kSeconds = 600;
 constexpr int kRuns = 3;
 constexpr double kGoal = 1.10;
-
-// Music-like material: a few sines with slow vibrato plus quiet noise, so
-// that the lossless coder has real work to do.
-bool WriteSource(const std::string& path, int format) {
-  SF_INFO info{};
-  info.samplerate = kRate;
-  info.channels = 2;
-  info.format = format;
-  SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
-  if (!f) return false;
-  std::vector<short> block(2 * 4096);
-  uint32_t noise = 1;
-  const int64_t frames = int64_t{kRate} * kSeconds;
-  for (int64_t done = 0; done < frames;) {
-    const int n = static_cast<int>(std::min<int64_t>(4096, frames - done));
-    for (int i = 0; i < n; ++i) {
-      const double t = static_cast<double>(done + i) / kRate;
-      const double wobble = 1 + 0.01 * std::sin(2 * M_PI * 0.3 * t);
-      for (int c = 0; c < 2; ++c) {
-        noise = noise * 1664525 + 1013904223;
-        const double x = 0.3 * std::sin(2 * M_PI * 220 * (c + 1) * wobble * t) +
-                         0.2 * std::sin(2 * M_PI * 1375 * t + c) +
-                         0.02 * (static_cast<int32_t>(noise) / 2147483648.0);
-        block[2 * i + c] = static_cast<short>(std::lround(x * 32767));
-      }
-    }
-    sf_writef_short(f, block.data(), n);
-    done += n;
-  }
-  sf_close(f);
-  return true;
-}
 
 double Seconds(Clock::time_point since) {
   return std::chrono::duration<double>(Clock::now() - since).count();
@@ -99,8 +68,8 @@ int main() {
   const std::string wav = (folder / "ten-minutes.wav").string();
   const std::string flac = (folder / "ten-minutes.flac").string();
   const std::string mp3 = (folder / "ten-minutes.mp3").string();
-  if (!WriteSource(wav, SF_FORMAT_WAV | SF_FORMAT_PCM_16) ||
-      !WriteSource(flac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16) ||
+  if (!sondrel::bench::WriteMusic(wav, SF_FORMAT_WAV | SF_FORMAT_PCM_16, kRate, kSeconds) ||
+      !sondrel::bench::WriteMusic(flac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, kRate, kSeconds) ||
       std::system(
           ("ffmpeg -nostdin -v error -y -i '" + wav + "' -c:a libmp3lame -b:a 192k '" + mp3 + "'")
               .c_str()) != 0) {

@@ -18,12 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "decode/source_type.h"
 #include "encode/format_catalogue.h"
+#include "engine/add_files.h"
 #include "engine/conversion_run.h"
 #include "engine/engine_state.h"
 #include "engine/file_list.h"
-#include "engine/add_files.h"
 #include "engine/frontend.h"
 #include "engine/settings.h"
 #include "engine/temp_name.h"
@@ -34,55 +35,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace sondrel;
+using bench::Best;
+using bench::QuietFrontend;
 
 constexpr int kFiles = 200;
 constexpr int kRate = 44100;
 constexpr int kRounds = 3;
-
-double Best(int rounds, const std::function<bool()>& work, bool& ok) {
-  double best = 1e30;
-  ok = true;
-  for (int i = 0; i < rounds; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    ok = work() && ok;
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    best = std::min(best, took.count());
-  }
-  return best;
-}
-
-// A seam that shows nothing and is never cancelled.
-class QuietProgress : public ProgressWindow {
- public:
-  void SetText(ProgressPart, const std::string&) override {}
-  void SetRange(ProgressPart, int) override {}
-  void SetPosition(ProgressPart, int) override {}
-  void Step(ProgressPart) override {}
-  int BarWidth(ProgressPart) override { return 300; }
-  bool CancelRequested() const override { return false; }
-  void RequestClose() override {}
-};
-
-class QuietFrontend : public Frontend {
- public:
-  void SetRowText(int, ListColumn, const std::string&) override {}
-  void EnsureRowVisible(int) override {}
-  int OutputColumnWidth() override { return 200; }
-  void SetOutputColumnWidth(int) override {}
-  void SetBusy(bool) override {}
-  std::unique_ptr<ProgressWindow> CreateConvertProgress() override {
-    return std::make_unique<QuietProgress>();
-  }
-  std::unique_ptr<ProgressWindow> CreateAddProgress() override {
-    return std::make_unique<QuietProgress>();
-  }
-  void PumpMessages() override {}
-  void ShowMessage(const std::string&, MessageIcon) override {}
-  bool AskYesNo(const std::string&) override { return false; }
-  std::string AskSaveFile(const std::string&) override { return {}; }
-  void OpenDocument(const std::string&) override {}
-  void ShowInFolder(const std::string&) override {}
-};
 
 bool WriteWav(const std::string& path, int index) {
   SF_INFO info{};

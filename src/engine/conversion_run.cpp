@@ -12,6 +12,7 @@
 #include "engine/item_passes.h"
 #include "engine/merge_run.h"
 #include "engine/messages.h"
+#include "engine/parallel_items.h"
 #include "engine/run_items.h"
 #include "engine/start_checks.h"
 #include "engine/target_naming.h"
@@ -69,10 +70,11 @@ void ConvertEach(EngineState& state, const ConvertSettings& settings, const Form
                           std::string& status) {
       return PrepareTarget(state, item, *format, settings, targets, target, status);
     };
-    handler.convert = [&](const ItemJob& job, ProgressWindow& window, int& hasAudio) {
-      return ConvertFile(run, job, window, hasAudio);
-    };
-    result = RunItems(run, state.opener, items, rows, *progress, handler);
+    handler.convert = ConvertFile;
+    const int jobs = JobCount(settings.Jobs, static_cast<int>(items.size()));
+    result = jobs > 1
+                 ? RunItemsAtOnce(run, state.openerSetup, items, rows, *progress, handler, jobs)
+                 : RunItems(run, state.opener, items, rows, *progress, handler);
     progress->RequestClose();
   }
   if (!result.cancelled) BrowseFirstTarget(state.frontend, settings, items, result.reached);

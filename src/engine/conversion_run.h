@@ -1,9 +1,10 @@
 // The conversion run: every listed file converted to a file of its own in the
 // chosen output format, and the entry step shared with the merge run.
 //
-// Everything runs on the caller's thread and reaches the window through the
-// state's Frontend only: row texts, the progress window, questions and
-// messages, the shell. Per-file outcomes go to the rows' Output and Volume
+// The run reaches the window through the state's Frontend only: row texts,
+// the progress window, questions and messages, the shell; only the calling
+// thread calls it, also while the per-file run converts several items at
+// once on worker threads (engine/parallel_items.h). Per-file outcomes go to the rows' Output and Volume
 // columns; message boxes are used only for the start checks and questions.
 #pragma once
 
@@ -28,8 +29,9 @@ enum class RunOutput { FilePerItem, OneFile };
 void StartConversion(EngineState& state, const ConvertSettings& settings, const FormatRow* format,
                      const FileListView& list, ItemSelection selection, RunOutput output);
 
-// Converts each item to a file of its own; `rows[i]` is the list row of
-// `items[i]`. Results are shown per row; converted items keep their
+// Converts each item to a file of its own, up to JobCount(settings.Jobs)
+// items at once; `rows[i]` is the list row of `items[i]`. With one at a time
+// the items are converted in order on the calling thread. Results are shown per row; converted items keep their
 // `targetPath`, all others have it emptied.
 void ConvertEach(EngineState& state, const ConvertSettings& settings, const FormatRow* format,
                  const std::vector<FileItem*>& items, const std::vector<int>& rows);

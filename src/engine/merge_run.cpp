@@ -102,13 +102,14 @@ void ConvertToOne(EngineState& state, const ConvertSettings& settings, const For
     // After a failed write the output is damaged: the items that follow are
     // not decoded into it.
     bool writeFailed = false;
-    handler.convert = [&](const ItemJob& job, ProgressWindow& window, int& hasAudio) {
+    handler.convert = [&](const RunContext& itemRun, const ItemJob& job, ProgressWindow& window,
+                          int& hasAudio) {
       if (writeFailed) {
         job.opener.SetFfmpegRetry(0);
         job.opener.SetNote(kWriteFailedNote);
         return false;
       }
-      return AppendFile(run, job, merge, window, hasAudio, writeFailed);
+      return AppendFile(itemRun, job, merge, window, hasAudio, writeFailed);
     };
     result = RunItems(run, state.opener, items, rows, *progress, handler);
 

@@ -140,7 +140,7 @@ std::optional<PageProblem> ReadGeneralPage(const GeneralTexts& texts, ConvertSet
   if (s.EnableConvertLength != 0 && s.ConvertLength == 0) {
     return PageProblem{"Conversion length must be greater than 0 millisecond.", kIdConvertLength};
   }
-  return std::nullopt;
+  return ReadBox(texts.jobs, true, 0, kMaxJobs, Between(0, kMaxJobs), kIdJobs, 0, s.Jobs);
 }
 
 ChoiceList OutputFolderChoices(int32_t folderOption) {

@@ -78,6 +78,8 @@ enum OptionsControlId : int {
   kIdConvertLength = 1126,
   kIdSkipSpin = 1128,
   kIdConvertSpin = 1129,
+  kIdJobs = 1130,
+  kIdJobsSpin = 1131,
   // Output
   kIdCreateDirs = 1019,
   kIdFolder = 1042,
@@ -129,11 +131,12 @@ struct GeneralTexts {
   std::string volume;
   std::string skipLength;
   std::string convertLength;
+  std::string jobs = "0";
 };
 // Reads the number boxes of the General page into `settings`, then checks
 // the page: extensions when the filter is on, a length above 0 when
 // "Only convert" is on. The volume must lie in its spin's range when it is
-// adjusted manually. None when the page may be left.
+// adjusted manually; the number of files at once in 0..kMaxJobs. None when the page may be left.
 std::optional<PageProblem> ReadGeneralPage(const GeneralTexts& texts, ConvertSettings& settings);
 // The extension text with blanks and tabs removed and ';' as ',' (only for
 // the check: the stored text stays as typed).

@@ -58,9 +58,9 @@ bool ConvertItem(const RunContext& run, ItemJob& job, FileItem& item, int row, i
   run.frontend.SetRowText(row, ListColumn::Output, kConvertingStatus);
   int hasAudio = 1;
   job.opener.SetFfmpegRetry(0);
-  bool converted = handler.convert(job, progress, hasAudio);
+  bool converted = handler.convert(run, job, progress, hasAudio);
   if (!converted && !progress.CancelRequested() && job.opener.FfmpegRetry()) {
-    converted = handler.convert(job, progress, hasAudio);
+    converted = handler.convert(run, job, progress, hasAudio);
   }
   if (!converted && !progress.CancelRequested()) {
     status = FailureStatus(run.frontend, hasAudio, job.opener.Note());
@@ -70,34 +70,36 @@ bool ConvertItem(const RunContext& run, ItemJob& job, FileItem& item, int row, i
 
 }  // namespace
 
+bool TakeTurn(const RunContext& run, SourceOpener& opener, FileItem& item, int row, int position,
+              int count, ProgressWindow& progress, const ItemHandler& handler) {
+  ItemJob job(opener, item, position);
+  opener.SetNote(std::string());
+  std::string status;
+  if (ConvertItem(run, job, item, row, count, progress, handler, status)) {
+    ShowConverted(run.frontend, row, item, job.gain);
+    return true;
+  }
+  item.targetPath.clear();
+  run.frontend.SetRowText(row, ListColumn::Output,
+                          progress.CancelRequested() ? kCancelledStatus : status);
+  return false;
+}
+
 ItemsResult RunItems(const RunContext& run, SourceOpener& opener,
                      const std::vector<FileItem*>& items, const std::vector<int>& rows,
                      ProgressWindow& progress, const ItemHandler& handler) {
   ItemsResult result;
   const int count = static_cast<int>(items.size());
   for (int i = 0; i < count; ++i) {
-    FileItem& item = *items[static_cast<size_t>(i)];
-    const int row = rows[static_cast<size_t>(i)];
     result.reached = i + 1;
-    ItemJob job(opener, item, i + 1);
-    opener.SetNote(std::string());
-    std::string status;
-    if (ConvertItem(run, job, item, row, count, progress, handler, status)) {
-      ShowConverted(run.frontend, row, item, job.gain);
+    if (TakeTurn(run, opener, *items[static_cast<size_t>(i)], rows[static_cast<size_t>(i)], i + 1,
+                 count, progress, handler)) {
       run.frontend.PumpMessages();
-      if (progress.CancelRequested()) {
-        result.cancelled = true;
-        break;
-      }
-      continue;
     }
-    item.targetPath.clear();
     if (progress.CancelRequested()) {
-      run.frontend.SetRowText(row, ListColumn::Output, kCancelledStatus);
       result.cancelled = true;
       break;
     }
-    run.frontend.SetRowText(row, ListColumn::Output, status);
   }
   return result;
 }

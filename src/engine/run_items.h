@@ -23,8 +23,11 @@ struct ItemHandler {
   std::function<bool(FileItem& item, std::unique_ptr<ReservedTarget>& target, std::string& status)>
       prepare;
   // One conversion attempt of the job's source (the item or its
-  // preprocessed copy) into its targetPath.
-  std::function<bool(const ItemJob& job, ProgressWindow& progress, int& hasAudio)> convert;
+  // preprocessed copy) into its targetPath, within `run` (whose frontend is
+  // the one of the calling thread).
+  std::function<bool(const RunContext& run, const ItemJob& job, ProgressWindow& progress,
+                     int& hasAudio)>
+      convert;
 };
 
 struct ItemsResult {
@@ -32,7 +35,13 @@ struct ItemsResult {
   bool cancelled = false;
 };
 
-// Runs every item through `opener`; `rows[i]` is the list row of `items[i]`.
+// One item's turn, from its texts to its outcome in the row (its Output and
+// Volume texts; "Cancelled" when Cancel ended it). True when it was
+// converted; otherwise its targetPath is emptied. `position` is 1-based.
+bool TakeTurn(const RunContext& run, SourceOpener& opener, FileItem& item, int row, int position,
+              int count, ProgressWindow& progress, const ItemHandler& handler);
+
+// Runs every item through `opener`, one after the other; `rows[i]` is the list row of `items[i]`.
 // Converted items keep their targetPath, all others have it emptied.
 ItemsResult RunItems(const RunContext& run, SourceOpener& opener,
                      const std::vector<FileItem*>& items, const std::vector<int>& rows,

@@ -53,6 +53,7 @@ constexpr SettingRow<Options> kOptionRows[] = {
     {"AMRType", &Options::AMRType},
     {"AWBMode", &Options::AWBMode},
     {"AWBDTX", &Options::AWBDTX},
+    {"Jobs", &Options::Jobs},
 };
 
 constexpr SettingRow<FormatRow> kFormatValueRows[] = {

@@ -53,6 +53,9 @@ inline constexpr int kTrackCustom = 2;
 inline constexpr int kAmrNarrowBand = 0;
 inline constexpr int kAmrWideBand = 1;
 
+// The most files a run converts at the same time (the Jobs option).
+inline constexpr int kMaxJobs = 64;
+
 // The custom tag (group "Options/ID3"), used when ID3TagType is 1.
 struct CustomTagSettings {
   std::string Title;
@@ -113,6 +116,7 @@ struct ConvertSettings {
   int32_t AMRType = kAmrNarrowBand;  // 0 narrow band, 1 wide band
   int32_t AWBMode = 6;               // AWB output bit-rate index
   int32_t AWBDTX = 0;
+  int32_t Jobs = 0;  // files converted at the same time, 0 to 64; 0: one per processor core
 
   CustomTagSettings customTag;
 

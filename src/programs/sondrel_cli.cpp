@@ -58,6 +58,9 @@ Options:
                      the stored OutputFormat.
   --merge OUTPUT     convert all files, one after the other, into the single
                      file OUTPUT ("Convert All to One").
+  --jobs N           convert at most N files at the same time, 0 to 64;
+                     0: one per processor core. Default: the stored Jobs.
+                     --merge converts one file at a time.
   --set NAME=VALUE   override one stored option for this run, by its stored
                      name: VolumeType=0, DestOutputFolderOpt=399,
                      DestSpecifiedFolder=/tmp/out, MP3BitRate=192000,
@@ -110,6 +113,7 @@ struct Options {
   bool hasFormat = false;
   std::string merge;
   bool hasMerge = false;
+  int jobs = -1;  // -1: the stored Jobs
   std::vector<std::string> sets;
   bool save = false;
   bool listFormats = false;
@@ -167,6 +171,12 @@ int ParseArguments(int argc, char** argv, Options& o) {
     } else if (name == "--merge") {
       if (!take(o.merge) || o.merge.empty()) return Usage("--merge needs an output file");
       o.hasMerge = true;
+    } else if (name == "--jobs") {
+      std::string text;
+      int32_t jobs = 0;
+      if (!take(text) || !OverrideStore::ParseNumber(text, jobs) || jobs < 0 || jobs > 64)
+        return Usage("--jobs needs a number from 0 to 64");
+      o.jobs = jobs;
     } else if (name == "--set") {
       std::string assignment;
       if (!take(assignment)) return Usage("--set needs NAME=VALUE");
@@ -270,6 +280,7 @@ int Run(int argc, char** argv) {
   OverrideStore overlay(store);
   ConvertSettings settings = ConvertSettings::ForCurrentUser();
   if (const int status = LoadOptions(o, overlay, settings, rows); status >= 0) return status;
+  if (o.jobs >= 0) settings.Jobs = o.jobs;
 
   const FormatRow* format = nullptr;
   if (o.hasFormat) {

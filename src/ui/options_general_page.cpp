@@ -1,5 +1,5 @@
 // The General page of the Options sheet: which files are added, mono mix,
-// trimming and volume.
+// trimming, files converted at once and volume.
 #include "ui/options_pages.h"
 
 #include <wx/button.h>
@@ -32,6 +32,7 @@ class COptGeneralPage final : public SettingsPage {
   wxTextCtrl* m_skipLength = nullptr;
   wxTextCtrl* m_convertLength = nullptr;
   wxTextCtrl* m_volume = nullptr;
+  wxTextCtrl* m_jobs = nullptr;
 
   void Build(wxSizer* sizer) override {
     const int gap = Gap();
@@ -77,6 +78,14 @@ class COptGeneralPage final : public SettingsPage {
     lengthRow(kIdConvert, "Only &convert", m_s.EnableConvertLength, m_convertLength,
               kIdConvertLength, m_s.ConvertLength, kIdConvertSpin,
               "milliseconds (ms) length for each file (1 sec = 1000 ms)");
+
+    auto* jobs = new wxBoxSizer(wxHORIZONTAL);
+    jobs->Add(new wxStaticText(this, wxID_ANY, "Convert at &most"), 0, wxALIGN_CENTER_VERTICAL);
+    m_jobs = AddNumberBox(jobs, gap, kIdJobs, m_s.Jobs, 50, kIdJobsSpin, 0, kMaxJobs, 1);
+    jobs->Add(
+        new wxStaticText(this, wxID_ANY, "files at the same time (0 = one per processor core)"), 0,
+        wxLEFT | wxALIGN_CENTER_VERTICAL, gap);
+    sizer->Add(jobs, 0, wxALL, gap);
 
     const char* const volumeLabels[3] = {
         "&Normalize volume automatically so that all output files have the same volume",
@@ -124,13 +133,14 @@ class COptGeneralPage final : public SettingsPage {
     m_s.VolumeType = VolumeTypeFromIndex(CheckedRadio(kVolumeIds));
     // The number boxes keep their own text until the page is left.
     ConvertSettings numbers = m_s;
-    std::optional<PageProblem> problem =
-        ReadGeneralPage({m_volume->GetValue().utf8_string(), m_skipLength->GetValue().utf8_string(),
-                         m_convertLength->GetValue().utf8_string()},
-                        numbers);
+    std::optional<PageProblem> problem = ReadGeneralPage(
+        {m_volume->GetValue().utf8_string(), m_skipLength->GetValue().utf8_string(),
+         m_convertLength->GetValue().utf8_string(), m_jobs->GetValue().utf8_string()},
+        numbers);
     m_s.Volume = numbers.Volume;
     m_s.SkipLength = numbers.SkipLength;
     m_s.ConvertLength = numbers.ConvertLength;
+    m_s.Jobs = numbers.Jobs;
     return problem;
   }
 

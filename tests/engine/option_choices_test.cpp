@@ -127,6 +127,20 @@ TEST(OptionChoices, GeneralPageChecks) {
        0,
        0},
       {"bad volume in a disabled box reads as 100", {}, {"-5", "0", "0"}, std::nullopt, 100, 0, 0},
+      {"more than 64 files at once",
+       {},
+       {"100", "0", "0", "65"},
+       PageProblem{"Please enter an integer between 0 and 64.", 1130},
+       100,
+       0,
+       0},
+      {"files at once not a number",
+       {},
+       {"100", "0", "0", ""},
+       PageProblem{"Please enter an integer.", 1130},
+       100,
+       0,
+       0},
       {"negative skip",
        with([](ConvertSettings& s) { s.EnableSkipLength = 1; }),
        {"100", "-3", "0"},
@@ -162,6 +176,9 @@ TEST(OptionChoices, GeneralPageChecks) {
     EXPECT_EQ(s.ConvertLength, c.length);
     EXPECT_EQ(s.FilterExts, c.settings.FilterExts);  // kept as typed
   }
+  ConvertSettings s;
+  EXPECT_EQ(ReadGeneralPage({"100", "0", "0", "4"}, s), std::nullopt);
+  EXPECT_EQ(s.Jobs, 4);
 }
 
 TEST(OptionChoices, OutputAndTrackNumber) {

@@ -124,6 +124,8 @@ TEST_F(RealFiles, FullDiskLeavesNoPartialFileAndTheRunGoesOn) {
   test::SmallFileSystem disk(small.string(), 64 * 1024);
   if (!disk.Mounted()) GTEST_SKIP() << "cannot mount a small file system here";
   settings.DestSpecifiedFolder = small.string();
+  // One after the other: the tiny file is written once the big one is gone.
+  settings.Jobs = 1;
   const int big = Add(WriteTones(dir.File("big.wav"), 44100, {440, 660}, 2.0));
   const int tiny = Add(WriteTones(dir.File("tiny.wav"), 8000, {440}, 0.5));
   Convert(kFormatWav);

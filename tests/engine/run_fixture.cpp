@@ -47,6 +47,8 @@ RunFixture::RunFixture() {
   settings.DestOutputFolderOpt = kOutputSpecificFolder;
   settings.DestSpecifiedFolder = out.string();
   settings.OutputFiles2MyDocuments = 0;
+  // The scripted readers and writers keep one shared log: one file at a time.
+  settings.Jobs = 1;
   BuildCatalogue(rows);
 }
 

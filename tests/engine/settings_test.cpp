@@ -54,6 +54,7 @@ ConvertSettings Changed() {
   s.AMRType = kAmrWideBand;
   s.AWBMode = 4;
   s.AWBDTX = 1;
+  s.Jobs = 3;
   s.customTag = {"Title",    "Artist", "Album", "1999",       "Pop", "Comment",
                  "Composer", "(c)",    0,       kTrackCustom, 7};
   return s;
@@ -156,7 +157,8 @@ TEST(Settings, StoredNamesAndSaveOrder) {
                                                "AMRDTX",
                                                "AMRType",
                                                "AWBMode",
-                                               "AWBDTX"}));
+                                               "AWBDTX",
+                                               "Jobs"}));
   EXPECT_EQ(formatValuesAt, 25u) << "the per-format values follow WMAChannels";
   EXPECT_EQ(tag, (std::vector<std::string>{"Title", "Artist", "Album", "Year", "Genre", "Comment",
                                            "Composer", "Copyright", "TitleAsFileName",
@@ -340,8 +342,8 @@ TEST(Settings, SaveGroupsWriteOnlyTheirOwnValues) {
     EXPECT_EQ(wrote("Options/AACDEVICECodecID"), 1);
     EXPECT_EQ(wrote("Options/AMRCodecID"), 0);  // AMR and WMA rows keep no values
     EXPECT_EQ(wrote("Options/ID3/CustomTrackNum"), 1);
-    // 28 other options, 25 rows of five values, 11 tag values.
-    EXPECT_EQ(store.writes.size(), 28u + 25u * 5u + 11u);
+    // 29 other options, 25 rows of five values, 11 tag values.
+    EXPECT_EQ(store.writes.size(), 29u + 25u * 5u + 11u);
     EXPECT_EQ(store.writes.back(), "Options/ID3/CustomTrackNum");
   }
   {

@@ -43,10 +43,13 @@ TEST_F(Cli, UsageErrorsAndHelp) {
   EXPECT_EQ(Run({"--format", "xyz", wav}).status, 2);
   EXPECT_EQ(Run({"--set", "NoSuchOption=1", wav}).status, 2);
   EXPECT_EQ(Run({"--set", "VolumeType=loud", wav}).status, 2);
+  for (const char* jobs : {"65", "-1", "two"}) {
+    EXPECT_EQ(Run({"--jobs", jobs, wav}).status, 2) << "--jobs " << jobs;
+  }
   const Result help = Run({"--help"});
   EXPECT_EQ(help.status, 0);
-  for (const char* option : {"--format", "--merge", "--set", "--save", "--list-formats", "--probe",
-                             "--json", "--version", "Exit status"}) {
+  for (const char* option : {"--format", "--merge", "--jobs", "--set", "--save", "--list-formats",
+                             "--probe", "--json", "--version", "Exit status"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   }
   EXPECT_FALSE(fs::exists(dir.Path() / "config" / "sondrel")) << "nothing stored";
@@ -251,39 +254,56 @@ TEST_F(Cli, InterruptedRunsLeaveNoFileUnderATargetName) {
       {"SIGINT", SIGINT, 1, false},
       {"SIGKILL", SIGKILL, 128 + SIGKILL, true},
   };
-  // Long enough that the run is still writing when the signal comes.
+  // Long enough that the run is still writing when the signal comes; with
+  // four at once, four names of one file.
   const std::string wav = Wav("long.wav", 44100, 1, 240.0);
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    fs::remove_all(dir.Path() / "out");
-    fs::create_directories(dir.Path() / "out");
-    std::vector<std::string> argv = {SONDREL_CLI, "--format", "mp3"};
-    for (const std::string& o : OutputOptions()) argv.push_back(o);
-    argv.push_back(wav);
-    const pid_t pid = test::StartProgram(
-        argv, dir.Path().string(), {"XDG_CONFIG_HOME=" + Config(), "HOME=" + dir.File("home")},
-        dir.File("stdout.txt"), dir.File("stderr.txt"));
-    ASSERT_GT(pid, 0);
-    // Wait until the output is being written.
-    bool writing = false;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-    while (!writing && std::chrono::steady_clock::now() < deadline) {
-      for (const auto& entry : fs::directory_iterator(dir.Path() / "out")) {
-        std::error_code ec;
-        if (entry.is_regular_file() && fs::file_size(entry.path(), ec) > 10000) writing = true;
+  std::vector<std::string> sources = {wav};
+  for (int i = 1; i < 4; ++i) {
+    sources.push_back(dir.File("long" + std::to_string(i) + ".wav"));
+    fs::create_hard_link(wav, sources.back());
+  }
+  for (const int jobs : {1, 4}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + ", " + std::to_string(jobs) + " at once");
+      fs::remove_all(dir.Path() / "out");
+      fs::create_directories(dir.Path() / "out");
+      std::vector<std::string> argv = {SONDREL_CLI, "--format", "mp3", "--jobs",
+                                       std::to_string(jobs)};
+      for (const std::string& o : OutputOptions()) argv.push_back(o);
+      argv.insert(argv.end(), sources.begin(), sources.begin() + jobs);
+      const pid_t pid = test::StartProgram(
+          argv, dir.Path().string(), {"XDG_CONFIG_HOME=" + Config(), "HOME=" + dir.File("home")},
+          dir.File("stdout.txt"), dir.File("stderr.txt"));
+      ASSERT_GT(pid, 0);
+      // Wait until the output is being written.
+      bool writing = false;
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+      while (!writing && std::chrono::steady_clock::now() < deadline) {
+        for (const auto& entry : fs::directory_iterator(dir.Path() / "out")) {
+          std::error_code ec;
+          if (entry.is_regular_file() && fs::file_size(entry.path(), ec) > 10000) writing = true;
+        }
+        if (!writing) usleep(10000);
       }
-      if (!writing) usleep(10000);
-    }
-    ASSERT_TRUE(writing) << test::ReadFileBytes(dir.File("stderr.txt"));
-    kill(pid, c.signal);
-    EXPECT_EQ(test::WaitProgram(pid), c.status);
-    EXPECT_FALSE(fs::exists(Out("long.mp3"))) << "no file under the target's name";
-    const std::vector<std::string> left = Names(dir.Path() / "out");
-    if (c.temporaryAllowed) {
-      for (const std::string& name : left) EXPECT_EQ(name.rfind(".long.mp3.sondrel-", 0), 0u);
-    } else {
-      EXPECT_TRUE(left.empty()) << left.front();
-      EXPECT_EQ(test::ReadFileBytes(dir.File("stdout.txt")), wav + "\tCancelled\t\n");
+      ASSERT_TRUE(writing) << test::ReadFileBytes(dir.File("stderr.txt"));
+      kill(pid, c.signal);
+      EXPECT_EQ(test::WaitProgram(pid), c.status);
+      std::string cancelled;
+      for (int i = 0; i < jobs; ++i) {
+        const std::string name = fs::path(sources[static_cast<size_t>(i)]).stem().string();
+        EXPECT_FALSE(fs::exists(Out(name + ".mp3"))) << "no file under a target's name";
+        cancelled += sources[static_cast<size_t>(i)] + "\tCancelled\t\n";
+      }
+      const std::vector<std::string> left = Names(dir.Path() / "out");
+      if (c.temporaryAllowed) {
+        for (const std::string& name : left) {
+          EXPECT_EQ(name.rfind(".long", 0), 0u) << name;
+          EXPECT_NE(name.find(".mp3.sondrel-"), std::string::npos) << name;
+        }
+      } else {
+        EXPECT_TRUE(left.empty()) << left.front();
+        EXPECT_EQ(test::ReadFileBytes(dir.File("stdout.txt")), cancelled);
+      }
     }
   }
 }

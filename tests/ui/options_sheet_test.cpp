@@ -129,6 +129,7 @@ TEST_F(OptionsSheet, StoredValuesShowAndStore) {
   settings.TargetExistsOpt = 44;
   settings.DestOutputFolderOpt = 5;
   settings.customTag.Genre = "psy";
+  settings.Jobs = 3;
   EXPECT_TRUE(Run([&](COptSheet& sheet) {
     EXPECT_TRUE(Control<wxRadioButton>(sheet, 1122)->GetValue()) << "Keep original volume";
     EXPECT_FALSE(Control<wxTextCtrl>(sheet, 1115)->IsEnabled());
@@ -137,6 +138,9 @@ TEST_F(OptionsSheet, StoredValuesShowAndStore) {
     EXPECT_EQ(volumeSpin->GetMin(), 10);
     EXPECT_EQ(volumeSpin->GetMax(), 32767);
     EXPECT_EQ(Control<wxSpinButton>(sheet, 1129)->GetMax(), 2147483647);
+    EXPECT_EQ(Control<wxTextCtrl>(sheet, 1130)->GetValue(), "3") << "files at the same time";
+    EXPECT_EQ(Control<wxSpinButton>(sheet, 1131)->GetMax(), 64);
+    Control<wxTextCtrl>(sheet, 1130)->ChangeValue("8");
     ASSERT_TRUE(ShowPage(sheet, "Output"));
     EXPECT_EQ(Selected(Control<wxChoice>(sheet, 1074)), "Same as source file");
     EXPECT_FALSE(Control<wxTextCtrl>(sheet, 1042)->IsEnabled());
@@ -165,6 +169,7 @@ TEST_F(OptionsSheet, StoredValuesShowAndStore) {
   EXPECT_EQ(settings.DestOutputFolderOpt, 199);
   EXPECT_EQ(settings.customTag.Genre, "Psychadelic");
   EXPECT_EQ(settings.OptStartPageIndex, 2);
+  EXPECT_EQ(settings.Jobs, 8);
   EXPECT_FALSE(store.writes.empty());
   EXPECT_EQ(FindFormatRow(rows, kFormatWav)->BitRate, 128000) << "a page never shown keeps it";
 }

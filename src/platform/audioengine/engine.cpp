@@ -2,6 +2,7 @@
 // decoders, the channel handles and the default soundfonts, and the BASS_*
 // calls that work on them. Backends are chosen here by content.
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -50,9 +51,10 @@ struct Entry {
 
 struct EngineState {
   std::mutex mutex;
-  bool initialised = false;
-  DWORD rate = 44100;
-  DWORD updatePeriod = 100;
+  // Read without the mutex by every call.
+  std::atomic<bool> initialised{false};
+  std::atomic<DWORD> rate{44100};
+  std::atomic<DWORD> updatePeriod{100};
   bool addons[kAddonCount] = {};
   std::map<DWORD, Entry> channels;
   DWORD nextHandle = 0x10001;
@@ -192,7 +194,7 @@ BOOL BASS_SetConfig(DWORD option, DWORD value) {
 
 DWORD BASS_GetConfig(DWORD option) {
   if (option != BASS_CONFIG_UPDATEPERIOD) return Fail(BASS_ERROR_ILLTYPE, kDwordError);
-  return Ok(State().updatePeriod);
+  return Ok(State().updatePeriod.load());
 }
 
 BOOL BASS_Init(int device, DWORD freq, DWORD flags, void* win, const void* dsguid) {
@@ -275,7 +277,7 @@ HMUSIC BASS_MusicLoad(BOOL mem, const void* file, QWORD offset, DWORD length, DW
   if (!FileArguments(mem, file, offset, length, flags, path)) return 0;
   int error = BASS_ERROR_FILEFORM;
   std::unique_ptr<Channel> channel = audioengine::OpenModuleChannel(
-      path, freq != 0 ? freq : State().rate, (flags & BASS_MUSIC_PRESCAN) != 0, error);
+      path, freq != 0 ? freq : State().rate.load(), (flags & BASS_MUSIC_PRESCAN) != 0, error);
   if (!channel) return Fail(error, HMUSIC{0});
   return Register(std::move(channel), Kind::Music);
 }
@@ -416,7 +418,7 @@ HSTREAM BASS_MIDI_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWO
     EngineState& s = State();
     std::lock_guard lock(s.mutex);
     fonts = s.defaultFonts;
-    rate = freq != 0 ? freq : s.rate;
+    rate = freq != 0 ? freq : s.rate.load();
   }
   int error = BASS_ERROR_FILEFORM;
   std::unique_ptr<Channel> channel = audioengine::OpenMidiChannel(path, rate, fonts, error);

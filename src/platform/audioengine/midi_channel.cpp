@@ -23,12 +23,20 @@ constexpr uint64_t kMaxMidiBytes = 16ull << 20;
 using SettingsPtr = CHandle<fluid_settings_t, delete_fluid_settings>;
 using SynthPtr = CHandle<fluid_synth_t, delete_fluid_synth>;
 
-// fluidsynth reports to the terminal unless told not to.
-void QuietSynthLog() {
+// Once per process, before any stream: fluidsynth's log goes nowhere (it
+// reports to the terminal unless told not to), and one synth is made and
+// dropped so that the library's shared tables, which the first synth fills
+// without a lock, are complete before streams on several threads make theirs.
+void PrepareSynthLibrary() {
   static std::once_flag once;
   std::call_once(once, [] {
     for (int level : {FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
       fluid_set_log_function(level, nullptr, nullptr);
+    }
+    SettingsPtr settings(new_fluid_settings());
+    if (settings) {
+      fluid_settings_setint(settings.get(), "synth.lock-memory", 0);
+      SynthPtr first(new_fluid_synth(settings.get()));
     }
   });
 }
@@ -162,7 +170,7 @@ std::unique_ptr<Channel> OpenMidiChannel(const std::string& path, uint32_t rate,
     error = BASS_ERROR_FILEFORM;
     return nullptr;
   }
-  QuietSynthLog();
+  PrepareSynthLibrary();
   auto channel = std::make_unique<MidiChannel>();
   if (!channel->Start(path, rate, std::move(*song), fonts)) {
     error = BASS_ERROR_MEM;

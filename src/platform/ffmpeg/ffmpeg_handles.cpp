@@ -1,5 +1,7 @@
 #include "platform/ffmpeg/ffmpeg_handles.h"
 
+#include <mutex>
+
 extern "C" {
 #include <libavutil/error.h>
 #include <libavutil/log.h>
@@ -91,6 +93,10 @@ std::string ErrorText(int error) {
   return text;
 }
 
-void QuietLog() { av_log_set_level(AV_LOG_FATAL); }
+void QuietLog() {
+  // Readers on several threads call this; the level is set once.
+  static std::once_flag once;
+  std::call_once(once, [] { av_log_set_level(AV_LOG_FATAL); });
+}
 
 }  // namespace sondrel::ffmpeg

@@ -1,5 +1,7 @@
 #include "platform/mediaruntime/media_runtime.h"
 
+#include <atomic>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -8,8 +10,9 @@ extern "C" {
 namespace sondrel {
 
 namespace {
-// Set once; the runtime then stays loaded for the process.
-bool g_loaded = false;
+// Set once; the runtime then stays loaded for the process. Asked by every
+// reader and writer, on any thread.
+std::atomic<bool> g_loaded{false};
 }  // namespace
 
 int LoadWindowsMediaRuntime() {
