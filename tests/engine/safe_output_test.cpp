@@ -46,16 +46,6 @@ int64_t FramesOf(const std::string& path) {
   return info.frames;
 }
 
-// Every name in a folder, sorted.
-std::vector<std::string> Names(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 mode_t ModeOf(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 ? st.st_mode & 0777 : 0;
@@ -98,7 +88,8 @@ TEST_F(SafeOutput, AFullDiskFailsTheFileAndLeavesTheOldTargetAsItWas) {
     EXPECT_EQ(Output(row), std::string(kConversionFailureStatus) + " (" + kWriteFailedNote + ")");
     EXPECT_TRUE(list.ItemAt(row)->targetPath.empty());
     EXPECT_EQ(test::ReadFileBytes(target), "the old file");
-    EXPECT_EQ(Names(disk.Folder()), std::vector<std::string>{c.target}) << "no temporary left";
+    EXPECT_EQ(test::FolderNames(disk.Folder()), std::vector<std::string>{c.target})
+        << "no temporary left";
   }
 }
 
@@ -125,7 +116,8 @@ TEST_F(SafeOutput, CancelLeavesNoTemporaryAndNoPartialFile) {
     Convert(kFormatFlac, c.merge);
     EXPECT_EQ(Output(row), kCancelledStatus);
     EXPECT_EQ(test::ReadFileBytes(target), "the old file");
-    EXPECT_EQ(Names(out), std::vector<std::string>{fs::path(target).filename().string()});
+    EXPECT_EQ(test::FolderNames(out),
+              std::vector<std::string>{fs::path(target).filename().string()});
   }
 }
 
@@ -160,7 +152,7 @@ TEST_F(SafeOutput, TwoSourcesOfOneNameIntoOneFolderUnderEachPolicy) {
     Convert(kFormatWav);
     EXPECT_EQ(Output(rowA), c.first);
     EXPECT_EQ(Output(rowB), c.second);
-    EXPECT_EQ(Names(out), c.files);
+    EXPECT_EQ(test::FolderNames(out), c.files);
     if (c.first == "x.wav") {
       EXPECT_EQ(FramesOf((out / "x.wav").string()), 8000);
     }

@@ -211,16 +211,6 @@ TEST_F(Cli, MergeIntoOneFile) {
   EXPECT_NEAR(static_cast<double>(info.frames), 44100.0, 600.0);
 }
 
-// Every name in a folder.
-std::vector<std::string> Names(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 TEST_F(Cli, AFullDiskFailsTheRunAndLeavesNothing) {
   test::SmallFileSystem disk(dir.File("small"), 40 * 1024);
   if (!disk.Mounted()) GTEST_SKIP() << "cannot mount a small file system here";
@@ -232,13 +222,13 @@ TEST_F(Cli, AFullDiskFailsTheRunAndLeavesNothing) {
                           "DestSpecifiedFolder=" + disk.Folder(), wav});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, wav + "\tConversion Failure (Failed to write the output file)\t\n");
-    EXPECT_TRUE(Names(disk.Folder()).empty());
+    EXPECT_TRUE(test::FolderNames(disk.Folder()).empty());
   }
   {
     SCOPED_TRACE("merged");
     const Result r = Run({"--format", "m4a", "--merge", disk.Folder() + "/all.m4a", wav, wav});
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(Names(disk.Folder()).empty());
+    EXPECT_TRUE(test::FolderNames(disk.Folder()).empty());
   }
 }
 
@@ -294,7 +284,7 @@ TEST_F(Cli, InterruptedRunsLeaveNoFileUnderATargetName) {
         EXPECT_FALSE(fs::exists(Out(name + ".mp3"))) << "no file under a target's name";
         cancelled += sources[static_cast<size_t>(i)] + "\tCancelled\t\n";
       }
-      const std::vector<std::string> left = Names(dir.Path() / "out");
+      const std::vector<std::string> left = test::FolderNames(dir.Path() / "out");
       if (c.temporaryAllowed) {
         for (const std::string& name : left) {
           EXPECT_EQ(name.rfind(".long", 0), 0u) << name;

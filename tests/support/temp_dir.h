@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace sondrel::test {
 
@@ -25,5 +26,7 @@ class TempDir {
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 // Reads a whole file; empty when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
+// Every name in a folder, sorted.
+std::vector<std::string> FolderNames(const std::filesystem::path& folder);
 
 }  // namespace sondrel::test
